@@ -1,0 +1,14 @@
+// The JPEG codec: decodes a JPEG stream into a Picture and encodes one.
+#pragma once
+
+#include "codec/Picture.h"
+
+class JpegCodec : public Picture {
+ public:
+  JpegCodec() : Picture(kImageJpeg) {}
+
+  // Decodes the stream from its current position; false with an error text.
+  bool Decode(PictureFile& file) override;
+  // Encodes this picture at the stream's current position; false with an error text.
+  bool Encode(PictureFile& file) override;
+};

@@ -1,0 +1,14 @@
+// The PNG codec: decodes a PNG stream into a Picture and encodes one.
+#pragma once
+
+#include "codec/Picture.h"
+
+class PngCodec : public Picture {
+ public:
+  PngCodec() : Picture(kImagePng) {}
+
+  // Decodes the stream from its current position; false with an error text.
+  bool Decode(PictureFile& file) override;
+  // Encodes this picture at the stream's current position; false with an error text.
+  bool Encode(PictureFile& file) override;
+};
