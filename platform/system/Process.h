@@ -79,8 +79,7 @@ std::vector<std::string> SplitCommandLine(const std::string& command_line);
 // by SplitCommandLine. `show` has no effect here (programs decide their own
 // windows). `handle_out` may be null: the handle is then closed at once. False
 // when the file does not exist or nothing could be started.
-bool ShellOpen(const std::string& file, const std::string& parameters, bool show,
-               ProcessHandle* handle_out);
+bool ShellOpen(const std::string& file, const std::string& parameters, bool show, ProcessHandle* handle_out);
 
 // The error number (errno) of the last failed start on this thread, 0 if none.
 int LastProcessError();
