@@ -25,7 +25,11 @@ inline uint8_t Channel(uint32_t pixel, const BmpMask& mask) {
   if (mask.bits == 0) return 0;
   uint32_t value = (pixel & mask.mask) >> mask.shift;
   if (mask.bits >= 8) return static_cast<uint8_t>(value >> (mask.bits - 8));
-  return static_cast<uint8_t>((value * 255 + ((1u << mask.bits) - 1) / 2) / ((1u << mask.bits) - 1));
+  // Narrow channels widen by repeating their bits (5 bits: abcde -> abcdeabc).
+  uint32_t wide = 0;
+  for (int filled = 0; filled < 8; filled += mask.bits) wide = (wide << mask.bits) | value;
+  int total = ((8 + mask.bits - 1) / mask.bits) * mask.bits;
+  return static_cast<uint8_t>(wide >> (total - 8));
 }
 
 // Converts one 16 or 32 bit row through the channel masks.

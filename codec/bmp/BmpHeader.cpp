@@ -67,7 +67,9 @@ bool ReadMasks(PictureFile& file, uint32_t info_size, const uint8_t* info, BmpHe
   } else if (h.bit_count == 16) {
     masks[0] = 0x7C00, masks[1] = 0x03E0, masks[2] = 0x001F;
   } else if (h.bit_count == 32) {
-    masks[0] = 0xFF0000, masks[1] = 0xFF00, masks[2] = 0xFF;
+    // The fourth byte of a plain 32-bit pixel is read as alpha, as other
+    // readers do; an all-zero channel is taken as opaque by the decoder.
+    masks[0] = 0xFF0000, masks[1] = 0xFF00, masks[2] = 0xFF, masks[3] = 0xFF000000u;
   }
   if (h.bit_count == 16) {
     for (uint32_t& m : masks) m &= 0xFFFF;

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,16 @@ struct Rgba {
   std::string bytes;
   bool operator==(const Rgba&) const = default;
 };
+
+// Shows the size and the first differing bytes when a comparison fails.
+inline void PrintTo(const Rgba& rgba, std::ostream* os) {
+  *os << rgba.width << "x" << rgba.height << " (" << rgba.bytes.size() << " bytes):";
+  for (size_t i = 0; i < rgba.bytes.size() && i < 48; ++i) {
+    static const char* kHex = "0123456789abcdef";
+    uint8_t b = static_cast<uint8_t>(rgba.bytes[i]);
+    *os << (i % 4 ? "" : " ") << kHex[b >> 4] << kHex[b & 15];
+  }
+}
 
 inline std::string Quote(const std::string& text) {
   std::string out = "'";
@@ -67,12 +78,14 @@ inline void WritePam(const Picture& picture, const std::filesystem::path& path) 
   fclose(f);
 }
 
-// How ImageMagick sees a file, as 8-bit RGBA.
+// How ImageMagick sees a file, as 8-bit RGBA. NOTE: ImageMagick keeps a
+// bottom-up TGA's rows in file order and only labels the orientation, so the
+// picture is turned upright first.
 inline Rgba Read(const std::filesystem::path& path) {
   Rgba result;
   std::string size = Run({path.string() + "[0]", "-format", "%w %h", "info:"});
   if (sscanf(size.c_str(), "%d %d", &result.width, &result.height) != 2) return {};
-  result.bytes = Run({path.string() + "[0]", "-depth", "8", "rgba:-"});
+  result.bytes = Run({path.string() + "[0]", "-auto-orient", "-depth", "8", "rgba:-"});
   return result;
 }
 

@@ -48,16 +48,32 @@ TEST_P(TgaFromMagick, DecodesTheSamePixels) {
   EXPECT_EQ(magick::Of(codec), magick::Read(dir / "out.tga"));
 }
 
+// ImageMagick writes rows in memory order and labels them with the picture's
+// orientation, so a bottom-up file is written from a flipped picture.
+const std::vector<std::string> kBottomUp = {"-flip", "-orient", "BottomLeft"};
+const std::vector<std::string> kTopDown = {"-orient", "TopLeft"};
+
+std::vector<std::string> Join(std::vector<std::string> a, const std::vector<std::string>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Variants, TgaFromMagick,
-    testing::Values(WrittenCase{"true24", Plain, {"-compress", "None"}, 24, false},
-                    WrittenCase{"true24_rle", Plain, {"-compress", "RLE"}, 24, false},
-                    WrittenCase{"true32", Alpha, {"-compress", "None"}, 24, true},
-                    WrittenCase{"true32_rle", Alpha, {"-compress", "RLE"}, 24, true},
-                    WrittenCase{"palette", Palette40, {"-type", "Palette", "-compress", "None"}, 8, false},
-                    WrittenCase{"palette_rle", Palette40, {"-type", "Palette", "-compress", "RLE"}, 8, false},
-                    WrittenCase{"grey", Grey, {"-type", "Grayscale", "-compress", "None"}, 8, false},
-                    WrittenCase{"grey_rle", Grey, {"-type", "Grayscale", "-compress", "RLE"}, 8, false}),
+    testing::Values(
+        WrittenCase{"true24", Plain, Join({"-alpha", "off", "-compress", "None"}, kBottomUp), 24, false},
+        WrittenCase{"true24_top_down", Plain, Join({"-alpha", "off", "-compress", "None"}, kTopDown), 24, false},
+        WrittenCase{"true24_rle", Plain, Join({"-alpha", "off", "-compress", "RLE"}, kBottomUp), 24, false},
+        WrittenCase{"true32", Alpha, Join({"-compress", "None"}, kBottomUp), 24, true},
+        WrittenCase{"true32_rle_top_down", Alpha, Join({"-compress", "RLE"}, kTopDown), 24, true},
+        WrittenCase{"palette", Palette40, Join({"-alpha", "off", "-type", "Palette", "-compress", "None"}, kBottomUp),
+                    8, false},
+        WrittenCase{"palette_rle", Palette40, Join({"-alpha", "off", "-type", "Palette", "-compress", "RLE"}, kTopDown),
+                    8, false},
+        WrittenCase{"grey", Grey, Join({"-alpha", "off", "-type", "Grayscale", "-compress", "None"}, kBottomUp), 8,
+                    false},
+        WrittenCase{"grey_rle", Grey, Join({"-alpha", "off", "-type", "Grayscale", "-compress", "RLE"}, kBottomUp), 8,
+                    false}),
     [](const testing::TestParamInfo<WrittenCase>& info) { return std::string(info.param.name); });
 
 // Builds TGA files by hand for the variants ImageMagick does not write.
@@ -185,7 +201,7 @@ INSTANTIATE_TEST_SUITE_P(Variants, TgaToMagick,
                          [](const testing::TestParamInfo<EncodeCase>& info) { return std::string(info.param.name); });
 
 TEST(TgaCodec, EncodesGreyAsGreyAndPaletteAsColourMapped) {
-  for (auto [sample, type] : {std::pair{Grey, 11}, std::pair{Palette40, 9}, std::pair{Plain, 10}}) {
+  for (auto [sample, type] : {std::pair{&Grey, 11}, std::pair{&Palette40, 9}, std::pair{&Plain, 10}}) {
     TgaCodec codec;
     Picture source = sample();
     codec.Swap(source);
