@@ -62,18 +62,19 @@ INSTANTIATE_TEST_SUITE_P(
     Variants, TgaFromMagick,
     testing::Values(
         WrittenCase{"true24", Plain, Join({"-alpha", "off", "-compress", "None"}, kBottomUp), 24, false},
-        WrittenCase{"true24_top_down", Plain, Join({"-alpha", "off", "-compress", "None"}, kTopDown), 24, false},
+        WrittenCase{"true24_top_down", Plain, Join({"-alpha", "off", "-compress", "None"}, kTopDown), 24,
+                    false},
         WrittenCase{"true24_rle", Plain, Join({"-alpha", "off", "-compress", "RLE"}, kBottomUp), 24, false},
         WrittenCase{"true32", Alpha, Join({"-compress", "None"}, kBottomUp), 24, true},
         WrittenCase{"true32_rle_top_down", Alpha, Join({"-compress", "RLE"}, kTopDown), 24, true},
-        WrittenCase{"palette", Palette40, Join({"-alpha", "off", "-type", "Palette", "-compress", "None"}, kBottomUp),
-                    8, false},
-        WrittenCase{"palette_rle", Palette40, Join({"-alpha", "off", "-type", "Palette", "-compress", "RLE"}, kTopDown),
-                    8, false},
-        WrittenCase{"grey", Grey, Join({"-alpha", "off", "-type", "Grayscale", "-compress", "None"}, kBottomUp), 8,
-                    false},
-        WrittenCase{"grey_rle", Grey, Join({"-alpha", "off", "-type", "Grayscale", "-compress", "RLE"}, kBottomUp), 8,
-                    false}),
+        WrittenCase{"palette", Palette40,
+                    Join({"-alpha", "off", "-type", "Palette", "-compress", "None"}, kBottomUp), 8, false},
+        WrittenCase{"palette_rle", Palette40,
+                    Join({"-alpha", "off", "-type", "Palette", "-compress", "RLE"}, kTopDown), 8, false},
+        WrittenCase{"grey", Grey,
+                    Join({"-alpha", "off", "-type", "Grayscale", "-compress", "None"}, kBottomUp), 8, false},
+        WrittenCase{"grey_rle", Grey,
+                    Join({"-alpha", "off", "-type", "Grayscale", "-compress", "RLE"}, kBottomUp), 8, false}),
     [](const testing::TestParamInfo<WrittenCase>& info) { return std::string(info.param.name); });
 
 // Builds TGA files by hand for the variants ImageMagick does not write.
@@ -128,18 +129,19 @@ const std::string kRgbRows = std::string("\x01\x02\x03\x10\x20\x30\x40\x50\x60",
 
 INSTANTIATE_TEST_SUITE_P(
     Variants, TgaCrafted,
-    testing::Values(
-        CraftedCase{"sixteen_opaque", Header(2, 16, 0, 8, 4) + SixteenBitPixels()},
-        CraftedCase{"sixteen_alpha_bit", Header(2, 16, 1, 8, 4) + SixteenBitPixels()},
-        CraftedCase{"fifteen", Header(2, 15, 0, 8, 4) + SixteenBitPixels()},
-        CraftedCase{"top_down", Header(2, 24, 0x20, 3, 2) + kRgbRows},
-        CraftedCase{"right_to_left", Header(2, 24, 0x10, 3, 2) + kRgbRows},
-        CraftedCase{"top_down_right_to_left", Header(2, 24, 0x30, 3, 2) + kRgbRows},
-        // A colour map of 16-bit entries starting at index 5.
-        CraftedCase{"map_offset_16bit",
-                    Header(1, 8, 0, 3, 1, 5, 2, 16) + Le16s({0x7C00, 0x03E0}) + std::string("\x05\x06\x05", 3)},
-        // An RLE packet that runs on from the first row into the second.
-        CraftedCase{"rle_across_rows", Header(10, 24, 0, 2, 2) + std::string("\x82\x10\x20\x30\x00\x01\x02\x03", 8)}),
+    testing::Values(CraftedCase{"sixteen_opaque", Header(2, 16, 0, 8, 4) + SixteenBitPixels()},
+                    CraftedCase{"sixteen_alpha_bit", Header(2, 16, 1, 8, 4) + SixteenBitPixels()},
+                    CraftedCase{"fifteen", Header(2, 15, 0, 8, 4) + SixteenBitPixels()},
+                    CraftedCase{"top_down", Header(2, 24, 0x20, 3, 2) + kRgbRows},
+                    CraftedCase{"right_to_left", Header(2, 24, 0x10, 3, 2) + kRgbRows},
+                    CraftedCase{"top_down_right_to_left", Header(2, 24, 0x30, 3, 2) + kRgbRows},
+                    // A colour map of 16-bit entries starting at index 5.
+                    CraftedCase{"map_offset_16bit", Header(1, 8, 0, 3, 1, 5, 2, 16) +
+                                                        Le16s({0x7C00, 0x03E0}) +
+                                                        std::string("\x05\x06\x05", 3)},
+                    // An RLE packet that runs on from the first row into the second.
+                    CraftedCase{"rle_across_rows", Header(10, 24, 0, 2, 2) +
+                                                       std::string("\x82\x10\x20\x30\x00\x01\x02\x03", 8)}),
     [](const testing::TestParamInfo<CraftedCase>& info) { return std::string(info.param.name); });
 
 struct EncodeCase {
@@ -179,7 +181,8 @@ Picture FourBit() {
   p.Create(9, 3, 4);
   for (int i = 0; i < 16; ++i) p.Palette()[i] = RgbQuad{static_cast<uint8_t>(i * 16), 7, 200, 0};
   for (int y = 0; y < 3; ++y)
-    for (int x = 0; x < 9; x += 2) p.Row(y)[x / 2] = static_cast<uint8_t>(((x + y) & 15) << 4 | ((x + 1) & 15));
+    for (int x = 0; x < 9; x += 2)
+      p.Row(y)[x / 2] = static_cast<uint8_t>(((x + y) & 15) << 4 | ((x + 1) & 15));
   return p;
 }
 
@@ -191,14 +194,14 @@ Picture Wide() {
   return p;
 }
 
-INSTANTIATE_TEST_SUITE_P(Variants, TgaToMagick,
-                         testing::Values(EncodeCase{"true24_rle", Plain, true}, EncodeCase{"true24_raw", Plain, false},
-                                         EncodeCase{"alpha_rle", Alpha, true}, EncodeCase{"alpha_raw", Alpha, false},
-                                         EncodeCase{"palette_rle", Palette40, true},
-                                         EncodeCase{"palette_raw", Palette40, false},
-                                         EncodeCase{"grey_rle", Grey, true}, EncodeCase{"keyed_palette", Keyed, true},
-                                         EncodeCase{"four_bit", FourBit, false}, EncodeCase{"wide_rle", Wide, true}),
-                         [](const testing::TestParamInfo<EncodeCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Variants, TgaToMagick,
+    testing::Values(EncodeCase{"true24_rle", Plain, true}, EncodeCase{"true24_raw", Plain, false},
+                    EncodeCase{"alpha_rle", Alpha, true}, EncodeCase{"alpha_raw", Alpha, false},
+                    EncodeCase{"palette_rle", Palette40, true}, EncodeCase{"palette_raw", Palette40, false},
+                    EncodeCase{"grey_rle", Grey, true}, EncodeCase{"keyed_palette", Keyed, true},
+                    EncodeCase{"four_bit", FourBit, false}, EncodeCase{"wide_rle", Wide, true}),
+    [](const testing::TestParamInfo<EncodeCase>& info) { return std::string(info.param.name); });
 
 TEST(TgaCodec, EncodesGreyAsGreyAndPaletteAsColourMapped) {
   for (auto [sample, type] : {std::pair{&Grey, 11}, std::pair{&Palette40, 9}, std::pair{&Plain, 10}}) {
@@ -236,13 +239,15 @@ INSTANTIATE_TEST_SUITE_P(
                     RefusedCase{"alpha_bits_on_24", Header(2, 24, 8, 1, 1) + "abc"},
                     RefusedCase{"mapped_without_map", Header(1, 8, 0, 1, 1) + "a"},
                     RefusedCase{"map_past_256", Header(1, 8, 0, 1, 1, 200, 100, 24) + std::string(301, 'x')},
-                    RefusedCase{"map_fields_without_map", [] {
+                    RefusedCase{"map_fields_without_map",
+                                [] {
                                   std::string h = Header(2, 24, 0, 1, 1) + "abc";
                                   h[5] = 3;
                                   return h;
                                 }()},
                     RefusedCase{"raw_truncated", Header(2, 24, 0, 4, 4) + "abcdef"},
-                    RefusedCase{"rle_truncated", Header(10, 24, 0, 4, 4) + std::string("\x83\x01\x02\x03\x05", 5)},
+                    RefusedCase{"rle_truncated",
+                                Header(10, 24, 0, 4, 4) + std::string("\x83\x01\x02\x03\x05", 5)},
                     RefusedCase{"text", std::string("Hello, this is a plain text file, not a picture.\n")}),
     [](const testing::TestParamInfo<RefusedCase>& info) { return std::string(info.param.name); });
 
