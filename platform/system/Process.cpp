@@ -41,17 +41,17 @@ int DecodeStatus(int status) {
   return ProcessHandle::kStillActive;
 }
 
-// Waits for the pidfd to become readable (the process ended) within `timeout_ms`.
+// Waits until the pidfd becomes readable (the process ended) or `timeout_ms`
+// milliseconds have passed. poll() may wake a little early, so the deadline is
+// checked against the clock.
 void WaitReadable(int pidfd, int timeout_ms) {
-  pollfd p{pidfd, POLLIN, 0};
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
   for (;;) {
-    int left = timeout_ms < 0 ? -1
-                              : static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                                     deadline - std::chrono::steady_clock::now())
-                                                     .count());
-    if (timeout_ms >= 0 && left < 0) left = 0;
-    if (poll(&p, 1, left) >= 0 || errno != EINTR) return;
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    pollfd p{pidfd, POLLIN, 0};
+    int rc = poll(&p, 1, left > 0 ? static_cast<int>(left) : 0);
+    if (rc > 0 || (rc < 0 && errno != EINTR) || left <= 0) return;
   }
 }
 

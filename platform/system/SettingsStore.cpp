@@ -195,9 +195,9 @@ SettingsStatus SettingsStore::WriteValue(const std::string& key, const std::stri
     if (v == nullptr) {
       found->values.push_back(HiveDocument::Value{name, false, {}, 0});
       v = &found->values.back();
+    } else if (v->is_number == is_number && (is_number ? v->number == number : v->text == text)) {
+      return SettingsStatus::kOk;  // Already so: spare the disk a rewrite.
     }
-    if (v->is_number == is_number && (is_number ? v->number == number : v->text == text))
-      return SettingsStatus::kOk;
     v->is_number = is_number;
     v->text = is_number ? std::string() : text;
     v->number = is_number ? number : 0;
