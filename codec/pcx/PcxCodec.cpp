@@ -134,7 +134,7 @@ bool PcxCodec::Decode(PictureFile& file) {
     SetError(why);
     return false;
   }
-  int out_bits = h.planes >= 3 ? 24 : h.bits == 8 ? 8 : h.bits == 1 && h.planes == 1 ? 1 : 4;
+  int out_bits = h.bits == 8 ? (h.planes >= 3 ? 24 : 8) : (h.bits == 1 && h.planes == 1 ? 1 : 4);
   size_t stride = 0, total = 0;
   if (!ComputeLayout(h.width, h.height, out_bits, stride, total) ||
       !ComputeLayout(h.width, h.height, 24, stride, total)) {
