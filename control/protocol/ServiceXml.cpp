@@ -15,7 +15,7 @@ std::string LowerCase(std::string text) {
 CServiceXml::CServiceXml(std::string_view document) {
   // NOTE: the reader stops at the first NUL byte, so a NUL inside an answer
   // simply ends the document there.
-  parsed_ = reader_.Parse(document);
+  parsed_ = !document.empty() && reader_.Parse(document);
 }
 
 bool CServiceXml::EnterRoot() { return parsed_ && reader_.FindNext("root") && reader_.Enter(); }
