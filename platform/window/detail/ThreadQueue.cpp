@@ -177,6 +177,11 @@ void ThreadQueue::HandlePendingSends() {
   }
 }
 
+bool ThreadQueue::HasPendingSends() {
+  std::lock_guard lock(mutex_);
+  return !sends_.empty();
+}
+
 void ThreadQueue::StartTimer(HWND hwnd, UINT_PTR id, std::uint64_t intervalMs) {
   std::uint64_t due = GetTickCount64() + intervalMs;
   std::lock_guard lock(mutex_);

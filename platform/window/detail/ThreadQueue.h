@@ -62,6 +62,8 @@ class ThreadQueue {
   void WaitForAnswer(const SendRecord& record);
   // Handles every waiting send now.
   void HandlePendingSends();
+  // Whether sends from other threads wait for this thread (for tests).
+  bool HasPendingSends();
 
   // Timers (owning thread only).
   void StartTimer(HWND hwnd, UINT_PTR id, std::uint64_t intervalMs);
