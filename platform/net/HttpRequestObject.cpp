@@ -276,6 +276,8 @@ bool HttpRequestObject::SendEx(uint64_t total) {
 bool HttpRequestObject::Write(const char* data, uint32_t length) {
   if (state_ != State::kStreaming) return Fail(ERROR_INTERNET_INCORRECT_HANDLE_STATE);
   if (length > total_ - written_) return Fail(ERROR_INVALID_PARAMETER);
+  // A transfer that already failed (refused, reset) fails the write at once.
+  if (transferDone_ && transferResult_ != CURLE_OK) return FailFromTransfer();
   uint32_t done = 0;
   while (done < length) {
     if (!Drive([this] { return Unsent() < kSendCapacity; }, timeouts.sendMs)) return false;
