@@ -21,7 +21,10 @@ INSTANTIATE_TEST_SUITE_P(Texts, CodePageRoundTrip,
                          testing::Values(CodePageCase{"", ""}, CodePageCase{"abc 123", "abc 123"},
                                          // 中文 in GBK is D6 D0 CE C4.
                                          CodePageCase{"\xE4\xB8\xAD\xE6\x96\x87", "\xD6\xD0\xCE\xC4"},
-                                         CodePageCase{"a\xE4\xB8\xAD" "b", "a\xD6\xD0" "b"}));
+                                         CodePageCase{"a\xE4\xB8\xAD"
+                                                      "b",
+                                                      "a\xD6\xD0"
+                                                      "b"}));
 
 TEST(CodePage, CharacterWithoutGbkFormBecomesQuestionMark) {
   // U+1F600 (an emoji) has no GBK form.
@@ -29,17 +32,19 @@ TEST(CodePage, CharacterWithoutGbkFormBecomesQuestionMark) {
 }
 
 TEST(CodePage, InvalidUtf8BecomesQuestionMark) {
-  EXPECT_EQ(platform::Utf8ToGbk("a\xFF" "b"), "a?b");
+  EXPECT_EQ(platform::Utf8ToGbk("a\xFF"
+                                "b"),
+            "a?b");
   // A truncated sequence at the end.
   EXPECT_EQ(platform::Utf8ToGbk("a\xE4\xB8"), "a?");
 }
 
 TEST(CodePage, InvalidGbkBecomesQuestionMark) {
-  EXPECT_EQ(platform::GbkToUtf8("a\xFF" "b"), "a?b");
+  EXPECT_EQ(platform::GbkToUtf8("a\xFF"
+                                "b"),
+            "a?b");
 }
 
-TEST(CodePage, GbkLengthCountsChineseAsTwo) {
-  EXPECT_EQ(platform::GbkLength("ab\xE4\xB8\xAD"), 4u);
-}
+TEST(CodePage, GbkLengthCountsChineseAsTwo) { EXPECT_EQ(platform::GbkLength("ab\xE4\xB8\xAD"), 4u); }
 
 }  // namespace
