@@ -179,6 +179,29 @@ std::vector<std::string> SplitList(const std::string& list) {
   return entries;
 }
 
+// "a.b.c.d" as a number; false when text is not a dotted IPv4 address.
+bool ParseIpv4(const std::string& text, uint32_t* address) {
+  unsigned a, b, c, d;
+  char tail;
+  if (std::sscanf(text.c_str(), "%3u.%3u.%3u.%3u%c", &a, &b, &c, &d, &tail) != 4) return false;
+  if (a > 255 || b > 255 || c > 255 || d > 255) return false;
+  *address = (a << 24) | (b << 16) | (c << 8) | d;
+  return true;
+}
+
+// "127.0.0.0/8" style entries against an IPv4 host.
+bool MatchesNetwork(const std::string& host, const std::string& entry) {
+  size_t slash = entry.find('/');
+  uint32_t hostAddress, network;
+  if (slash == std::string::npos || !ParseIpv4(host, &hostAddress) ||
+      !ParseIpv4(entry.substr(0, slash), &network))
+    return false;
+  int bits = std::atoi(entry.c_str() + slash + 1);
+  if (bits < 0 || bits > 32) return false;
+  uint32_t mask = bits == 0 ? 0 : 0xFFFFFFFFu << (32 - bits);
+  return (hostAddress & mask) == (network & mask);
+}
+
 }  // namespace
 
 bool QueryProxyConfiguration(ProxyConfiguration* out) {
@@ -199,6 +222,7 @@ bool HostBypassesProxy(const std::string& host, const std::string& bypassList) {
       if (name.find('.') == std::string::npos && name.find(':') == std::string::npos) return true;
       continue;
     }
+    if (MatchesNetwork(name, entry)) return true;
     if (entry.rfind("*.", 0) == 0) entry.erase(0, 1);
     if (entry.rfind('.', 0) == 0) entry.erase(0, 1);
     if (name == entry) return true;

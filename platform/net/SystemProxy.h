@@ -35,7 +35,8 @@ bool QueryProxyConfiguration(ProxyConfiguration* out);
 
 // True when host matches an entry of a bypass list (entries separated by ',',
 // ';' or blanks: "*", "<local>" for names without a dot, "name" or ".name" or
-// "*.name" for the name and its sub-domains, or an address).
+// "*.name" for the name and its sub-domains, an address, or an IPv4 network
+// such as "127.0.0.0/8").
 bool HostBypassesProxy(const std::string& host, const std::string& bypassList);
 
 // The proxy for one scheme ("http" or "https") from a server list in either form
