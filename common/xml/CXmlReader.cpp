@@ -46,7 +46,7 @@ bool CXmlReader::Parse(std::string_view text) {
 }
 
 bool CXmlReader::ParseDocument(std::string_view text) {
-  const void* nul = std::memchr(text.data(), '\0', text.size());
+  const void* nul = text.empty() ? nullptr : std::memchr(text.data(), '\0', text.size());
   if (nul) text = text.substr(0, static_cast<size_t>(static_cast<const char*>(nul) - text.data()));
   ResetCursor();
   if (text.size() > kMaxDocumentLength) {
