@@ -130,3 +130,31 @@ TEST(CursorScaleTest, DeepNestingComesBackToRoot) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CursorScaleTest, LongStartAndEndTagsKeepTheirExtent) {
+  // Tags longer than a compact record field could hold: a start tag of 5 MB
+  // and an end tag of 3,000 bytes.
+  std::string value(5 << 20, 'v');
+  std::string doc = "<r><a big=\"" + value + "\">inside</a" + std::string(3000, ' ') + "><b>after</b></r>";
+  CXmlReader reader;
+  ASSERT_TRUE(reader.Parse(doc)) << reader.LastError();
+  ASSERT_TRUE(reader.FindNext("r"));
+  ASSERT_TRUE(reader.Enter());
+  ASSERT_TRUE(reader.FindNext("a"));
+  EXPECT_EQ(reader.Text(), "inside");
+  EXPECT_EQ(reader.Attribute("big").size(), value.size());
+  ASSERT_TRUE(reader.FindNext("b"));
+  EXPECT_EQ(reader.Text(), "after");
+}
+
+TEST(CursorScaleTest, NestedDoctypesDoNotRecurse) {
+  std::string doc;
+  for (int i = 0; i < 200000; ++i) doc += "<!DOCTYPE a [";
+  CXmlReader reader;
+  EXPECT_FALSE(reader.Parse(doc));
+  EXPECT_EQ(reader.LastError(), "Doctype at offset 0 unterminated");
+}
+
+}  // namespace
