@@ -111,9 +111,15 @@ UpdateOutcome Replace(const std::string& path, int locked_fd, const std::string&
 
 }  // namespace
 
-UpdateOutcome LockedFileUpdate(const std::string& path, unsigned new_file_mode, size_t max_bytes,
+UpdateOutcome LockedFileUpdate(const std::string& named_path, unsigned new_file_mode, size_t max_bytes,
                                const std::function<EditDecision(std::string& content, bool existed)>& edit) {
   std::error_code ignored;
+  // A link stays a link: the file it points to is the one replaced.
+  std::string path = named_path;
+  if (std::filesystem::is_symlink(path, ignored)) {
+    std::filesystem::path target = std::filesystem::weakly_canonical(path, ignored);
+    if (!target.empty()) path = target.string();
+  }
   std::filesystem::path folder = std::filesystem::path(path).parent_path();
   if (!folder.empty()) std::filesystem::create_directories(folder, ignored);
 

@@ -27,7 +27,8 @@ enum class UpdateOutcome {
 // Locks `path` against other writers, reads it (empty when it does not exist:
 // `existed` tells), lets `edit` change the content, and writes the result when
 // the edit asks for it. The folder is created when missing. A new file gets
-// `new_file_mode` (less the umask); an existing file keeps its mode.
+// `new_file_mode` (less the umask); an existing file keeps its mode. A symbolic
+// link stays in place: the file it points to is updated.
 UpdateOutcome LockedFileUpdate(const std::string& path, unsigned new_file_mode, size_t max_bytes,
                                const std::function<EditDecision(std::string& content, bool existed)>& edit);
 

@@ -190,8 +190,15 @@ bool StartProcess(const std::string& program, const std::vector<std::string>& ar
   posix_spawnattr_setsigdefault(&attributes, &defaults);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 
+  // Only the standard streams pass to the child: an installer or browser must
+  // not keep the host's sockets and files open.
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+
   pid_t pid = 0;
-  int rc = posix_spawnp(&pid, program.c_str(), nullptr, &attributes, argv.data(), environ);
+  int rc = posix_spawnp(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
   if (rc != 0) {
     t_last_error = rc;

@@ -1,6 +1,7 @@
 #include "platform/system/Process.h"
 
 #include <errno.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -46,6 +47,18 @@ TEST(ProcessTest, ExitCodesAreReported) {
     EXPECT_TRUE(child.Wait(0));
     EXPECT_FALSE(child.Terminate(1));
   }
+}
+
+TEST(ProcessTest, ChildGetsOnlyTheStandardStreams) {
+  testsupport::TempDir dir;
+  // A descriptor without close-on-exec, like a socket some library opened.
+  int inherited = open(dir.WriteFile("open.txt", "x").c_str(), O_RDONLY);
+  ASSERT_GE(inherited, 3);
+  ProcessHandle child;
+  ASSERT_TRUE(StartProcess("/bin/sh", {"-c", "test -e /proc/self/fd/" + std::to_string(inherited)}, &child));
+  ASSERT_TRUE(child.Wait(kWatchdogMs));
+  EXPECT_EQ(child.ExitCode(), 1);
+  close(inherited);
 }
 
 TEST(ProcessTest, WaitTimesOutThenTerminateSetsTheExitCode) {

@@ -142,6 +142,15 @@ TEST_F(ProfileFileTest, FileNameIgnoresLetterCase) {
   EXPECT_EQ(ReadProfileInt((dir_ / "UPDATE.INI").string(), "update", "version", 0), 3);
 }
 
+TEST_F(ProfileFileTest, WriteThroughALinkChangesTheLinkedFile) {
+  const std::filesystem::path real = dir_.WriteFile("shared/real.ini", "[A]\nx=1\n");
+  const std::filesystem::path link = dir_ / "link.ini";
+  std::filesystem::create_symlink(real, link);
+  ASSERT_TRUE(WriteProfileString(link.string(), "A", "x", "2"));
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(testsupport::ReadFileBytes(real), "[A]\nx=2\n");
+}
+
 TEST_F(ProfileFileTest, RefusesWritesThatWouldBreakTheFormat) {
   const std::string file = Sample();
   const std::vector<std::array<std::string, 3>> bad = {
