@@ -201,6 +201,7 @@ bool HttpRequestObject::Configure(uint64_t total) {
   curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &HttpRequestObject::OnWrite);
   curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
   curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, headerList_);
+  curl_easy_setopt(easy_, CURLOPT_UPLOAD_BUFFERSIZE, 256L * 1024);
   return true;
 }
 
@@ -222,6 +223,9 @@ bool HttpRequestObject::Drive(Done done, uint32_t inactivityMs) {
     if (done()) return true;
     if (connection_->session->Cancelled()) return Fail(ERROR_INTERNET_OPERATION_CANCELLED);
     if (transferDone_) return FailFromTransfer();
+    // A paused direction is resumed first when there is work for it again;
+    // otherwise curl would wait on nothing.
+    Resume();
     if (!PerformOnce()) return false;
     if (done()) return true;
     if (transferDone_) continue;
@@ -258,7 +262,7 @@ void HttpRequestObject::Resume() {
 
 bool HttpRequestObject::Send(const void* body, size_t length) {
   if (state_ != State::kOpen) return Fail(ERROR_INTERNET_INCORRECT_HANDLE_STATE);
-  if (length > 0) pending_.assign(static_cast<const char*>(body), length);
+  if (length > 0) wholeBody_.assign(static_cast<const char*>(body), length);
   written_ = length;
   if (!Start(length)) return false;
   state_ = State::kWaitingForAnswer;
@@ -278,22 +282,38 @@ bool HttpRequestObject::Write(const char* data, uint32_t length) {
   if (length > total_ - written_) return Fail(ERROR_INVALID_PARAMETER);
   // A transfer that already failed (refused, reset) fails the write at once.
   if (transferDone_ && transferResult_ != CURLE_OK) return FailFromTransfer();
+  if (ring_.empty()) ring_.resize(kSendCapacity);
   uint32_t done = 0;
   while (done < length) {
     if (!Drive([this] { return Unsent() < kSendCapacity; }, timeouts.sendMs)) return false;
-    if (pendingOffset_ > 0) {
-      pending_.erase(0, pendingOffset_);
-      pendingOffset_ = 0;
-    }
-    size_t take = std::min<size_t>(kSendCapacity - pending_.size(), length - done);
-    pending_.append(data + done, take);
+    size_t take = std::min<size_t>(kSendCapacity - ringSize_, length - done);
+    PutInRing(data + done, take);
     done += static_cast<uint32_t>(take);
     written_ += take;
     lastActivity_ = std::chrono::steady_clock::now();
-    Resume();
   }
+  if (Unsent() < kSendBatch) return true;
   // Let curl pass on what it can now, without waiting for the socket.
+  Resume();
   return PerformOnce();
+}
+
+void HttpRequestObject::PutInRing(const char* data, size_t length) {
+  size_t tail = (ringHead_ + ringSize_) % ring_.size();
+  size_t first = std::min(length, ring_.size() - tail);
+  std::memcpy(ring_.data() + tail, data, first);
+  std::memcpy(ring_.data(), data + first, length - first);
+  ringSize_ += length;
+}
+
+size_t HttpRequestObject::TakeFromRing(char* out, size_t length) {
+  size_t n = std::min(length, ringSize_);
+  size_t first = std::min(n, ring_.size() - ringHead_);
+  std::memcpy(out, ring_.data() + ringHead_, first);
+  std::memcpy(out + first, ring_.data(), n - first);
+  ringHead_ = (ringHead_ + n) % ring_.size();
+  ringSize_ -= n;
+  return n;
 }
 
 bool HttpRequestObject::End() {
@@ -333,12 +353,14 @@ size_t HttpRequestObject::OnRead(char* out, size_t size, size_t count, void* sel
     request->sendPaused_ = true;
     return CURL_READFUNC_PAUSE;
   }
-  size_t n = std::min(size * count, available);
-  std::memcpy(out, request->pending_.data() + request->pendingOffset_, n);
-  request->pendingOffset_ += n;
-  if (request->pendingOffset_ == request->pending_.size()) {
-    request->pending_.clear();
-    request->pendingOffset_ = 0;
+  size_t room = size * count;
+  size_t n;
+  if (request->wholeOffset_ < request->wholeBody_.size()) {
+    n = std::min(room, request->wholeBody_.size() - request->wholeOffset_);
+    std::memcpy(out, request->wholeBody_.data() + request->wholeOffset_, n);
+    request->wholeOffset_ += n;
+  } else {
+    n = request->TakeFromRing(out, room);
   }
   request->lastActivity_ = std::chrono::steady_clock::now();
   return n;

@@ -40,7 +40,10 @@ class HttpRequestObject : public InternetObject {
 
  private:
   enum class State { kOpen, kStreaming, kWaitingForAnswer, kAnswered };
-  static constexpr size_t kSendCapacity = 256 * 1024;
+  // The body buffer of Write, and how much it collects before curl is woken:
+  // handing curl large pieces keeps pausing and resuming rare.
+  static constexpr size_t kSendCapacity = 1024 * 1024;
+  static constexpr size_t kSendBatch = 256 * 1024;
   static constexpr size_t kReceiveCapacity = 256 * 1024;
 
   bool Start(uint64_t total);
@@ -54,7 +57,9 @@ class HttpRequestObject : public InternetObject {
   bool Fail(uint32_t error);
   bool FailFromTransfer();
   bool FindHeader(const std::string& name, uint32_t occurrence, std::string* value) const;
-  size_t Unsent() const { return pending_.size() - pendingOffset_; }
+  size_t Unsent() const { return wholeBody_.size() - wholeOffset_ + ringSize_; }
+  void PutInRing(const char* data, size_t length);
+  size_t TakeFromRing(char* out, size_t length);
 
   static size_t OnRead(char* out, size_t size, size_t count, void* self);
   static size_t OnWrite(char* in, size_t size, size_t count, void* self);
@@ -80,9 +85,13 @@ class HttpRequestObject : public InternetObject {
   bool receivePaused_ = false;
   std::chrono::steady_clock::time_point lastActivity_;
 
-  // Body bytes taken from the caller and not yet handed to curl.
-  std::string pending_;
-  size_t pendingOffset_ = 0;
+  // Body bytes taken from the caller and not yet handed to curl: the whole
+  // body given to Send, or a ring buffer fed by Write.
+  std::string wholeBody_;
+  size_t wholeOffset_ = 0;
+  std::vector<char> ring_;
+  size_t ringHead_ = 0;
+  size_t ringSize_ = 0;
   uint64_t total_ = 0;
   uint64_t written_ = 0;
 
