@@ -41,8 +41,9 @@ void PageEndpoints::Register(Router& router) {
                                          httplib::Response& response) { Photo(request, response); });
   router.Get(paths::kSingleSignOn, [this](const httplib::Request& request, const std::string&,
                                           httplib::Response& response) { SingleSignOn(request, response); });
-  router.Get(paths::kAccount, [this](const httplib::Request& request, const std::string&,
-                                     httplib::Response& response) { AccountPage(request, response); });
+  router.GetWithSecondQuestionMark(paths::kAccount,
+                                   [this](const httplib::Request& request, const std::string&,
+                                          httplib::Response& response) { AccountPage(request, response); });
   router.Post(paths::kAccount, [this](const httplib::Request&, const std::string& body,
                                       httplib::Response& response) { AccountForm(body, response); });
   router.Get(paths::kPasswordRecovery,

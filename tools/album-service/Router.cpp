@@ -70,8 +70,16 @@ void Router::Install() {
     size_t answer_bytes = response.body.size() ? response.body.size() : response.content_length_;
     context_.log.Write(request.method, request.target, response.status, request_bytes, answer_bytes);
   });
-  server_.set_error_handler(
-      httplib::Server::HandlerWithResponse([](const httplib::Request&, httplib::Response& response) {
+  server_.set_error_handler(httplib::Server::HandlerWithResponse(
+      [this](const httplib::Request& request, httplib::Response& response) {
+        if (response.status == 400 && request.method == "GET") {
+          for (const auto& [path, handler] : second_question_mark_paths_) {
+            if (request.target.rfind(path + "?", 0) != 0) continue;
+            response.status = 200;
+            ServeGet(path, handler, request, response);
+            return httplib::Server::HandlerResponse::Handled;
+          }
+        }
         if (!response.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
         if (response.status == 413) {
           response.set_content(kTooLargeAnswer, "text/plain; charset=utf-8");
@@ -98,6 +106,11 @@ void Router::GetUnder(const std::string& prefix, EndpointHandler handler) {
               [this, prefix, handler](const httplib::Request& request, httplib::Response& response) {
                 ServeGet(prefix, handler, request, response);
               });
+}
+
+void Router::GetWithSecondQuestionMark(const std::string& path, EndpointHandler handler) {
+  Get(path, handler);
+  second_question_mark_paths_.emplace_back(path, std::move(handler));
 }
 
 void Router::Post(const std::string& path, EndpointHandler handler) {

@@ -7,6 +7,8 @@
 
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tools/album-service/ServiceContext.h"
 
@@ -24,6 +26,10 @@ class Router {
   void Post(const std::string& path, EndpointHandler handler);
   // Every path under a prefix ending in "/" (GET only).
   void GetUnder(const std::string& prefix, EndpointHandler handler);
+  // A GET path whose links carry a second "?" in the query (the album
+  // activation link does). The HTTP library refuses such a request line with
+  // 400 before routing, so the error handler hands it to this handler.
+  void GetWithSecondQuestionMark(const std::string& path, EndpointHandler handler);
 
  private:
   void Install();
@@ -37,6 +43,7 @@ class Router {
 
   httplib::Server& server_;
   ServiceContext& context_;
+  std::vector<std::pair<std::string, EndpointHandler>> second_question_mark_paths_;
 };
 
 // The text answer of a request the service refuses before any endpoint runs.
