@@ -33,7 +33,6 @@ DWORD GetCurrentThreadId() {
 }
 
 bool PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (!hwnd) return PostThreadMessage(GetCurrentThreadId(), message, wParam, lParam);
   std::shared_ptr<detail::WindowRecord> record = detail::FindWindow(hwnd);
   if (!record) return false;
   return record->owner->Post(MSG{hwnd, message, wParam, lParam, GetTickCount64()}, &record->destroying);

@@ -17,8 +17,11 @@ namespace platform {
 DWORD GetCurrentThreadId();
 
 // Places a message in the queue of the window's thread and returns at once.
-// False when the window does not exist or is being destroyed; the message is
-// then not delivered and the sender keeps ownership of anything lParam points to.
+// False when the window does not exist or is being destroyed, and for a null
+// handle (NOTE: thread messages go through PostThreadMessage only, so a sender
+// that found no window cannot hand its payload to its own thread by mistake);
+// the message is then not delivered and the sender keeps ownership of
+// anything lParam points to.
 bool PostMessage(HWND hwnd, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 // Places a message without a window in a thread's queue; false when that
 // thread has no queue (it never used messages) or has ended.

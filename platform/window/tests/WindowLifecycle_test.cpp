@@ -103,8 +103,7 @@ TEST(WindowLifecycle, StaleAndForgedHandlesAreNotWindows) {
   EXPECT_TRUE(platform::IsWindow(second.m_hWnd));
 
   HWND forged = reinterpret_cast<HWND>(reinterpret_cast<std::uintptr_t>(second.m_hWnd) + 0x100000000ull);
-  EXPECT_FALSE(platform::IsWindow(nullptr));
-  for (HWND h : {stale, forged, reinterpret_cast<HWND>(std::uintptr_t{0x7FFFFFFF})}) {
+  for (HWND h : {stale, forged, reinterpret_cast<HWND>(std::uintptr_t{0x7FFFFFFF}), static_cast<HWND>(nullptr)}) {
     SCOPED_TRACE(reinterpret_cast<std::uintptr_t>(h));
     EXPECT_FALSE(platform::IsWindow(h));
     EXPECT_FALSE(platform::PostMessage(h, WM_USER));
