@@ -201,21 +201,48 @@ TEST_F(HttpClientServerTest, UrlAndPortErrorsHaveTheirCodes) {
   }
 }
 
-TEST_F(HttpClientServerTest, HttpsSchemeSelectsPort443AndTheSecureFlag) {
-  // Nothing listens on 443 here, and the request must not go anywhere else:
-  // the failure shows that a secure connection to port 443 was attempted.
-  try {
-    client_.SendGetRequest("HtTpS://127.0.0.1/", false);
-    FAIL();
-  } catch (const httpclientexceptionA& e) {
-    EXPECT_EQ(e.ErrorCode(), HttpError::kSendRequest);
-    EXPECT_EQ(e.PlatformError(), platform::net::ERROR_INTERNET_CANNOT_CONNECT);
+// A tool that records what the client asks the platform for and stops there.
+struct RecordingTool : CHttpToolA {
+  static inline uint16_t port = 0;
+  static inline uint32_t flags = 0;
+  static inline std::string object;
+  static HINTERNET OpenConnection(HINTERNET internet, const char* server, uint16_t p, const char* user,
+                                  const char* password) {
+    port = p;
+    return CHttpToolA::OpenConnection(internet, server, p, user, password);
   }
-  // An explicit port 65535 is valid.
-  try {
-    client_.SendGetRequest("http://127.0.0.1:65535/", false);
-  } catch (const httpclientexceptionA& e) {
-    EXPECT_EQ(e.ErrorCode(), HttpError::kSendRequest);
+  static HINTERNET OpenRequest(HINTERNET, const char*, const char* name, uint32_t f, const char*) {
+    flags = f;
+    object = name;
+    throw httpclientexceptionA("recorded", HttpError::kUserDefined);
+  }
+};
+
+TEST(HttpClientSecureTest, HttpsSchemeInAnyCaseSelectsPort443AndTheSecureFlag) {
+  struct Case {
+    const char* url;
+    uint16_t port;
+    bool secure;
+    const char* object;
+  };
+  const Case cases[] = {
+      {"HtTpS://127.0.0.1/a", 443, true, "/a"}, {"https://127.0.0.1:8443?q", 8443, true, "/?q"},
+      {"http://127.0.0.1", 80, false, "/"},     {"http://127.0.0.1:65535/p?q#f", 65535, false, "/p?q#f"},
+      {"httpx://127.0.0.1/", 80, false, "/"},
+  };
+  for (const Case& c : cases) {
+    CHttpClientT<RecordingTool, CHttpEncoderA> client;
+    client.SetAccessType(platform::net::INTERNET_OPEN_TYPE_DIRECT);
+    try {
+      client.SendGetRequest(c.url, false);
+      ADD_FAILURE() << c.url;
+    } catch (const httpclientexceptionA& e) {
+      EXPECT_EQ(e.ErrorCode(), HttpError::kUserDefined) << c.url << ": " << e.what();
+    }
+    EXPECT_EQ(RecordingTool::port, c.port) << c.url;
+    EXPECT_EQ((RecordingTool::flags & platform::net::INTERNET_FLAG_SECURE) != 0, c.secure) << c.url;
+    EXPECT_EQ(RecordingTool::flags & ~platform::net::INTERNET_FLAG_SECURE, kHttpFlagsNoCache) << c.url;
+    EXPECT_EQ(RecordingTool::object, c.object) << c.url;
   }
 }
 

@@ -43,7 +43,7 @@ class HttpRequestObject : public InternetObject {
   // The body buffer of Write, and how much it collects before curl is woken:
   // handing curl large pieces keeps pausing and resuming rare.
   static constexpr size_t kSendCapacity = 1024 * 1024;
-  static constexpr size_t kSendBatch = 256 * 1024;
+  static constexpr size_t kSendBatch = 64 * 1024;
   static constexpr size_t kReceiveCapacity = 256 * 1024;
 
   bool Start(uint64_t total);
