@@ -32,6 +32,7 @@ bool ValidName(const std::string& name) { return name.find('\0') == std::string:
 // `change` returns the status of the operation and sets `*write`.
 template <typename Change>
 SettingsStatus Modify(const std::string& file, unsigned mode, Change change) {
+  if (file.empty()) return SettingsStatus::kIoError;
   SettingsStatus status = SettingsStatus::kOk;
   UpdateOutcome outcome = LockedFileUpdate(file, mode, kMaxHiveBytes, [&](std::string& content, bool) {
     HiveDocument hive;
@@ -84,7 +85,11 @@ SettingsStore::SettingsStore(std::string file, std::string key_prefix)
     : file_(std::move(file)), key_prefix_(HiveDocument::CanonicalPath(key_prefix)), file_mode_(0600) {}
 
 std::string SettingsStore::HiveFilePath(SettingsHive hive) {
-  if (hive == SettingsHive::kCurrentUser) return ConfigFolder() + "/JQMarlin/user.hive";
+  if (hive == SettingsHive::kCurrentUser) {
+    // Without a home there is no user hive (rather than one in the root folder).
+    std::string config = ConfigFolder();
+    return config.empty() ? std::string() : config + "/JQMarlin/user.hive";
+  }
   std::string folder = GetEnv("TESSEL_MACHINE_SETTINGS_DIR");
   if (folder.empty()) folder = buildconfig::kMachineSettingsDir;
   return folder + "/machine.hive";
@@ -104,6 +109,7 @@ std::string SettingsStore::FullPath(const std::string& key) const {
 }
 
 SettingsStatus SettingsStore::Load(HiveDocument* hive) const {
+  if (file_.empty()) return SettingsStatus::kIoError;
   std::string content;
   bool missing = false;
   if (!ReadSmallFile(file_, kMaxHiveBytes, &content, &missing)) {

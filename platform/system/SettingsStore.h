@@ -38,7 +38,8 @@ class SettingsStore {
   // The store of one of the standard hives, with its file resolved from the
   // environment now.
   static SettingsStore ForHive(SettingsHive hive);
-  // The file that holds a standard hive.
+  // The file that holds a standard hive; empty for the user's hive when there
+  // is no home folder (every call then fails with kIoError).
   static std::string HiveFilePath(SettingsHive hive);
 
   // The hive file of this store.
