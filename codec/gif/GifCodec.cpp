@@ -108,6 +108,13 @@ bool GifCodec::Decode(PictureFile& file) {
     SetError("GIF: no image");
     return false;
   }
+  // Each code yields at most 4096 pixels: a frame larger than its data could
+  // ever fill is refused before anything is allocated for it.
+  uint64_t max_codes = frame.data.size() * 8 / (std::max(frame.min_code_size, 2) + 1);
+  if (static_cast<uint64_t>(frame.width) * frame.height > (max_codes + 1) * 4096) {
+    SetError("GIF: image data too short");
+    return false;
+  }
   // The picture is the logical screen, grown when the frame does not fit in it.
   int width = std::max(screen_width, frame.left + frame.width);
   int height = std::max(screen_height, frame.top + frame.height);

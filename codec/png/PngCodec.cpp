@@ -176,10 +176,13 @@ bool PngCodec::Decode(PictureFile& file) {
   png_read_update_info(state.png, state.info);
   size_t stride = 0, total = 0;
   int bpp = (storage == Storage::kPalette || storage == Storage::kGrey) ? 8 : 24;
-  // Four bytes a pixel for the alpha case: check that size against the limit too.
-  if (!ComputeLayout(width, height, bpp, stride, total) ||
-      (storage == Storage::kBgra && !ComputeLayout(width * 4 / 3 + 1, height, 24, stride, total)) ||
-      png_get_rowbytes(state.png, state.info) > static_cast<size_t>(width) * 4) {
+  // The alpha case also needs four bytes a pixel of row buffer (a whole
+  // image of them when interlaced): that size must respect the limit too.
+  bool too_large =
+      !ComputeLayout(width, height, bpp, stride, total) ||
+      (storage == Storage::kBgra && static_cast<uint64_t>(width) * 4 * height > kMaxPixelBytes) ||
+      png_get_rowbytes(state.png, state.info) > static_cast<size_t>(width) * 4;
+  if (too_large) {
     SetError("PNG: image too large");
     return false;
   }
