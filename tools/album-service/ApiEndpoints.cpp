@@ -58,7 +58,10 @@ std::optional<User> ApiEndpoints::SessionOf(const QueryString& query) {
 std::string ApiEndpoints::Login(const QueryString& query) {
   // Name and password arrive as percent-encoded GBK bytes; the password is
   // checked through the MD5 of exactly those bytes.
-  std::string name = query.GbkValue("name");
+  std::string name_bytes = query.Value("name");
+  std::string name = GbkToUtf8(name_bytes);
+  // Bytes that are not GBK turn into '?' and must not match an account named so.
+  if (Utf8ToGbk(name) != name_bytes) return kWrongPassword;
   std::optional<User> user = context_.store.FindUser(name);
   if (!user || !context_.store.CheckPassword(*user, Md5Hex(query.Value("pass")))) return kWrongPassword;
   if (!user->active) return kNotActivated;

@@ -95,6 +95,11 @@ void PageEndpoints::Photo(const httplib::Request& request, httplib::Response& re
 }
 
 bool PageEndpoints::IsOwnAddress(const httplib::Request& request, const std::string& url) const {
+  // Control characters and blanks would let the target break out of the
+  // Location header.
+  for (char c : url) {
+    if (static_cast<unsigned char>(c) <= 0x20 || c == 0x7F) return false;
+  }
   if (url.size() > 1 && url[0] == '/' && url[1] != '/' && url[1] != '\\') return true;
   for (const std::string& own :
        {context_.BaseUrl(request), std::string("http://127.0.0.1:") + std::to_string(context_.port),

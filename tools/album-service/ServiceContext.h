@@ -25,7 +25,7 @@ struct ServiceOptions {
   std::string host_patch_version = "0";
   // Largest request body accepted.
   size_t max_body_bytes = 64u * 1024 * 1024;
-  int worker_threads = 16;
+  int worker_threads = 32;
 };
 
 struct ServiceContext {

@@ -34,7 +34,7 @@ TEST_F(LoginTest, RefusalsNeitherStartWithSuccNorWithOne) {
     const char* pass;
   };
   for (const Case& c : {Case{"demo", "wrong"}, Case{"nobody", "demo"}, Case{"", ""}, Case{"demo", ""},
-                        Case{"DEMO", "demo"}}) {
+                        Case{"DEMO", "demo"}, Case{"de%FFmo", "demo"}}) {
     std::string answer = Answer(c.name, c.pass);
     EXPECT_EQ(answer, "-ERROR:wrong name or password") << c.name << "/" << c.pass;
   }
@@ -47,6 +47,10 @@ TEST_F(LoginTest, ChineseNameArrivesAsGbkBytesInPercentForm) {
   EXPECT_FALSE(session.uid.empty());
   // The same name in UTF-8 percent form is a different name.
   EXPECT_EQ(Answer("%E5%BC%A0%E4%B8%89", "%C3%DC%C2%EB1"), "-ERROR:wrong name or password");
+  // A byte that is not GBK does not stand in for a "?" in a name.
+  ASSERT_TRUE(service_->AddUser("a?b", "x"));
+  EXPECT_EQ(Answer("a%FFb", "x"), "-ERROR:wrong name or password");
+  EXPECT_FALSE(Login("a%3Fb", "x").uid.empty());
 }
 
 TEST_F(LoginTest, NameWithSpaceAndAmpersandIsDecodedWhole) {
@@ -102,7 +106,8 @@ TEST_F(LoginTest, SingleSignOnRedirectsOnlyWithTheRightDigestAndOnlyHome) {
   EXPECT_EQ(Get(Url("/interface/authsso.php?u=demo&p=" + demo_md5 + "&r=" + absolute)).status, 302);
 
   EXPECT_EQ(Get(Url("/interface/authsso.php?u=demo&p=" + std::string(32, '0') + "&r=" + page)).status, 403);
-  for (const char* foreign : {"http%3A%2F%2Fexample.org%2F", "%2F%2Fexample.org%2F", ""}) {
+  for (const char* foreign : {"http%3A%2F%2Fexample.org%2F", "%2F%2Fexample.org%2F", "",
+                              "%2Fa%0D%0ASet-Cookie:x", "%2F%5Cexample.org"}) {
     EXPECT_EQ(Get(Url("/interface/authsso.php?u=demo&p=" + demo_md5 + "&r=" + foreign)).status, 400)
         << foreign;
   }
