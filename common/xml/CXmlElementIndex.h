@@ -39,6 +39,7 @@ class CXmlElementIndex {
   // index range is exhausted. May throw std::bad_alloc.
   uint32_t Append();
 
+  // The record at index i (below Count()).
   ElementRecord& operator[](uint32_t i) { return segments_[i >> kSegmentShift][i & (kSegmentSize - 1)]; }
   const ElementRecord& operator[](uint32_t i) const {
     return segments_[i >> kSegmentShift][i & (kSegmentSize - 1)];
