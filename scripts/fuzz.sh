@@ -9,7 +9,7 @@ build_dir=${FUZZ_BUILD_DIR:-build/fuzz}
 
 CC=clang CXX=clang++ cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTESSEL_FUZZ=ON -DTESSEL_SANITIZER=address -DTESSEL_BENCH=OFF >/dev/null
-targets=$(cmake --build "$build_dir" --target help | sed -n 's/^\.\.\. \(fuzz_[A-Za-z0-9_]*\).*/\1/p')
+targets=$(cmake --build "$build_dir" --target help | sed -n -e 's/^\.\.\. \(fuzz_[A-Za-z0-9_]*\).*/\1/p' -e 's/^\(fuzz_[A-Za-z0-9_]*\): phony$/\1/p')
 if [ -z "$targets" ]; then
   echo "fuzz: no fuzz targets yet"
   exit 0
