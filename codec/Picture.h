@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -169,6 +170,15 @@ class Picture {
   bool ShrinkOntoCanvas(int width, int height, CanvasColour canvas, Picture* destination = nullptr);
   // Resamples to w × h: nearest (mode 1), bicubic (mode 2), bilinear otherwise.
   bool ResizeTo(int width, int height, int mode);
+  // Chooses a canvas size from a decoded picture's width and height.
+  using CanvasFit = std::function<void(int width, int height, int& canvas_width, int& canvas_height)>;
+  // Decodes a file like LoadFromFile and fits it onto a canvas whose size fit
+  // chooses from the decoded size, like ShrinkOntoCanvas: for thumbnails.
+  // JPEG files are shrunk while they decode, holding two full-size rows
+  // instead of the whole picture; the pixels are the same either way. The
+  // decoded size goes to source_width and source_height when given.
+  bool LoadOntoCanvas(const std::string& path, int type, const CanvasFit& fit, CanvasColour canvas,
+                      int* source_width = nullptr, int* source_height = nullptr);
   // Quarter turns in place; width and height swap.
   bool TurnLeft();
   bool TurnRight();

@@ -88,13 +88,10 @@ bool Picture::ShrinkOntoCanvas(int width, int height, CanvasColour canvas, Pictu
   Picture work;
   const Picture* fitted = this;
   if (width_ > width || height_ > height) {
-    // r = width / height; the height decides when width_ < height_ × r.
-    int64_t w = width, h = height;
-    bool by_height = static_cast<int64_t>(width_) * h < static_cast<int64_t>(height_) * w;
-    int new_width = by_height ? static_cast<int>(width_ * h / height_) : width;
-    int new_height = by_height ? height : static_cast<int>(height_ * w / width_);
+    int new_width = 0, new_height = 0;
+    resample::ShrunkSize(width_, height_, width, height, new_width, new_height);
     if (bpp_ == 24) {
-      if (!work.Create(std::max(new_width, 1), std::max(new_height, 1), 24)) return false;
+      if (!work.Create(new_width, new_height, 24)) return false;
       resample::Bilinear(PixelPlane(*this), PixelPlane(work));
       if (HasAlpha()) {
         work.CreateAlpha();
@@ -102,7 +99,7 @@ bool Picture::ShrinkOntoCanvas(int width, int height, CanvasColour canvas, Pictu
       }
     } else {
       work = *this;
-      if (!work.ResizeTo(std::max(new_width, 1), std::max(new_height, 1), kResizeBilinear)) return false;
+      if (!work.ResizeTo(new_width, new_height, kResizeBilinear)) return false;
     }
     fitted = &work;
   } else if (bpp_ != 24 || transparent_index_ >= 0) {

@@ -12,25 +12,6 @@ inline double SourceCentre(int i, int source_size, int destination_size) {
   return (i + 0.5) * source_size / destination_size - 0.5;
 }
 
-// For each destination index along one axis: the two source indices and the
-// weight of the second one in 1/256.
-struct LinearTap {
-  int first;
-  int second;
-  int weight;
-};
-
-std::vector<LinearTap> LinearTaps(int source_size, int destination_size) {
-  std::vector<LinearTap> taps(destination_size);
-  for (int i = 0; i < destination_size; ++i) {
-    double centre = std::clamp(SourceCentre(i, source_size, destination_size), 0.0, source_size - 1.0);
-    int first = static_cast<int>(centre);
-    int second = std::min(first + 1, source_size - 1);
-    taps[i] = {first, second, static_cast<int>((centre - first) * 256 + 0.5)};
-  }
-  return taps;
-}
-
 inline double CubicWeight(double t) {
   t = std::fabs(t);
   if (t < 1) return (1.5 * t - 2.5) * t * t + 1;
@@ -58,6 +39,40 @@ std::vector<CubicTap> CubicTaps(int source_size, int destination_size) {
 
 }  // namespace
 
+std::vector<LinearTap> LinearTaps(int source_size, int destination_size) {
+  std::vector<LinearTap> taps(destination_size);
+  for (int i = 0; i < destination_size; ++i) {
+    double centre = std::clamp(SourceCentre(i, source_size, destination_size), 0.0, source_size - 1.0);
+    int first = static_cast<int>(centre);
+    int second = std::min(first + 1, source_size - 1);
+    taps[i] = {first, second, static_cast<int>((centre - first) * 256 + 0.5)};
+  }
+  return taps;
+}
+
+void BilinearRow(const uint8_t* upper, const uint8_t* lower, int weight,
+                 const std::vector<LinearTap>& columns, int channels, uint8_t* destination) {
+  const int c = channels, wy = weight;
+  const int width = static_cast<int>(columns.size());
+  for (int x = 0; x < width; ++x) {
+    const int a = columns[x].first * c, b = columns[x].second * c, wx = columns[x].weight;
+    for (int k = 0; k < c; ++k) {
+      int top = upper[a + k] * (256 - wx) + upper[b + k] * wx;
+      int bottom = lower[a + k] * (256 - wx) + lower[b + k] * wx;
+      destination[x * c + k] = static_cast<uint8_t>((top * (256 - wy) + bottom * wy + 32768) >> 16);
+    }
+  }
+}
+
+void ShrunkSize(int width, int height, int canvas_width, int canvas_height, int& new_width, int& new_height) {
+  int64_t w = canvas_width, h = canvas_height;
+  bool by_height = static_cast<int64_t>(width) * h < static_cast<int64_t>(height) * w;
+  new_width = by_height ? static_cast<int>(width * h / height) : canvas_width;
+  new_height = by_height ? canvas_height : static_cast<int>(height * w / width);
+  new_width = std::max(new_width, 1);
+  new_height = std::max(new_height, 1);
+}
+
 void Nearest(const Plane& source, const Plane& destination) {
   const int c = source.channels;
   std::vector<int> columns(destination.width);
@@ -73,23 +88,11 @@ void Nearest(const Plane& source, const Plane& destination) {
 }
 
 void Bilinear(const Plane& source, const Plane& destination) {
-  const int c = source.channels;
   std::vector<LinearTap> columns = LinearTaps(source.width, destination.width);
   std::vector<LinearTap> rows = LinearTaps(source.height, destination.height);
-  for (int y = 0; y < destination.height; ++y) {
-    const uint8_t* upper = source.Row(rows[y].first);
-    const uint8_t* lower = source.Row(rows[y].second);
-    const int wy = rows[y].weight;
-    uint8_t* dst = destination.Row(y);
-    for (int x = 0; x < destination.width; ++x) {
-      const int a = columns[x].first * c, b = columns[x].second * c, wx = columns[x].weight;
-      for (int k = 0; k < c; ++k) {
-        int top = upper[a + k] * (256 - wx) + upper[b + k] * wx;
-        int bottom = lower[a + k] * (256 - wx) + lower[b + k] * wx;
-        dst[x * c + k] = static_cast<uint8_t>((top * (256 - wy) + bottom * wy + 32768) >> 16);
-      }
-    }
-  }
+  for (int y = 0; y < destination.height; ++y)
+    BilinearRow(source.Row(rows[y].first), source.Row(rows[y].second), rows[y].weight, columns,
+                source.channels, destination.Row(y));
 }
 
 void Bicubic(const Plane& source, const Plane& destination) {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace resample {
 
@@ -24,5 +25,27 @@ void Nearest(const Plane& source, const Plane& destination);
 void Bilinear(const Plane& source, const Plane& destination);
 // Four-by-four cubic convolution (Catmull-Rom).
 void Bicubic(const Plane& source, const Plane& destination);
+
+// For one destination index along an axis: the two source indices it blends
+// and the weight of the second one, in 1/256.
+struct LinearTap {
+  int first;
+  int second;
+  int weight;
+};
+
+// The taps of every destination index along an axis (pixel centres aligned).
+std::vector<LinearTap> LinearTaps(int source_size, int destination_size);
+
+// One bilinear destination row from its two source rows; weight is the
+// lower row's share in 1/256.
+void BilinearRow(const uint8_t* upper, const uint8_t* lower, int weight,
+                 const std::vector<LinearTap>& columns, int channels, uint8_t* destination);
+
+// The size a width × height picture shrinks to on a canvas_width ×
+// canvas_height canvas: one factor for both sides, height / picture height
+// when width < height × (canvas_width / canvas_height), else canvas_width /
+// width; at least one pixel each way. Only meaningful when it is larger.
+void ShrunkSize(int width, int height, int canvas_width, int canvas_height, int& new_width, int& new_height);
 
 }  // namespace resample

@@ -8,7 +8,7 @@ trap 'rm -f "$json"' EXIT
 "$bench" --benchmark_format=console --benchmark_out="$json" --benchmark_out_format=json
 python3 - "$json" <<'PY'
 import json, sys
-runs = {b["name"]: b["real_time"] for b in json.load(open(sys.argv[1]))["benchmarks"]}
+runs = {b["name"].split("/")[0]: b["real_time"] for b in json.load(open(sys.argv[1]))["benchmarks"]}
 def ratio(label, ours, theirs, target, higher_is_better=True):
     r = runs[theirs] / runs[ours]
     ok = r >= target

@@ -139,7 +139,26 @@ void CmykRowToBgr(const uint8_t* cmyk, uint8_t* bgr, JDIMENSION width) {
 
 }  // namespace
 
-bool JpegCodec::Decode(PictureFile& file) {
+namespace {
+
+// Fills a picture: grey files as 8-bit grey, colour files as 24 bits. The
+// decoder sets grey (through the reference) before it calls Begin.
+class PictureRows : public RowSink {
+ public:
+  PictureRows(Picture& picture, const bool& grey) : picture_(picture), grey_(grey) {}
+  bool Begin(int width, int height) override { return picture_.Create(width, height, grey_ ? 8 : 24); }
+  uint8_t* RowBuffer(int y) override { return picture_.Row(y); }
+  void RowDone(int) override {}
+
+ private:
+  Picture& picture_;
+  const bool& grey_;
+};
+
+// Runs one decode into sink; grey_out asks for grey rows (one byte a pixel).
+// False with message set on failure.
+bool RunDecode(PictureFile& file, RowSink& sink, bool allow_grey, Picture& settings, std::string& message,
+               bool& grey_out) {
   DecodeState state;
   state.source.file = &file;
   state.source.buffer.resize(kIoBufferSize);
@@ -147,9 +166,8 @@ bool JpegCodec::Decode(PictureFile& file) {
   cinfo.err = &state.errors.base;
   InstallErrorManager(state.errors);
   if (setjmp(state.errors.jump)) {
-    SetError(std::string("JPEG: ") + state.errors.message);
+    message = std::string("JPEG: ") + state.errors.message;
     jpeg_destroy_decompress(&cinfo);
-    Clear();
     return false;
   }
   jpeg_create_decompress(&cinfo);
@@ -159,29 +177,61 @@ bool JpegCodec::Decode(PictureFile& file) {
   jpeg_read_header(&cinfo, TRUE);
 
   size_t stride = 0, total = 0;
-  bool grey = cinfo.num_components == 1;
-  if (!ComputeLayout(static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height), grey ? 8 : 24,
-                     stride, total)) {
+  grey_out = allow_grey && cinfo.num_components == 1;
+  if (!Picture::ComputeLayout(static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height),
+                              grey_out ? 8 : 24, stride, total)) {
     jpeg_destroy_decompress(&cinfo);
-    SetError("JPEG: image too large");
+    message = "JPEG: image too large";
     return false;
   }
   bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
-  cinfo.out_color_space = grey ? JCS_GRAYSCALE : (cmyk ? JCS_CMYK : JCS_EXT_BGR);
+  cinfo.out_color_space = grey_out ? JCS_GRAYSCALE : (cmyk ? JCS_CMYK : JCS_EXT_BGR);
   cinfo.dct_method = JDCT_ISLOW;
   jpeg_start_decompress(&cinfo);
-  Create(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height), grey ? 8 : 24);
-  ReadDensity(cinfo, *this);
+  if (!sink.Begin(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height))) {
+    jpeg_destroy_decompress(&cinfo);
+    message = "JPEG: cannot hold the picture";
+    return false;
+  }
+  ReadDensity(cinfo, settings);
   if (cmyk) state.cmyk_row.resize(static_cast<size_t>(cinfo.output_width) * 4);
 
   while (cinfo.output_scanline < cinfo.output_height) {
     int y = static_cast<int>(cinfo.output_scanline);
-    JSAMPROW rows[1] = {cmyk ? state.cmyk_row.data() : Row(y)};
+    JSAMPROW rows[1] = {cmyk ? state.cmyk_row.data() : sink.RowBuffer(y)};
     if (jpeg_read_scanlines(&cinfo, rows, 1) != 1) break;
-    if (cmyk) CmykRowToBgr(state.cmyk_row.data(), Row(y), cinfo.output_width);
+    if (cmyk) CmykRowToBgr(state.cmyk_row.data(), sink.RowBuffer(y), cinfo.output_width);
+    sink.RowDone(y);
   }
   jpeg_finish_decompress(&cinfo);
   jpeg_destroy_decompress(&cinfo);
+  return true;
+}
+
+}  // namespace
+
+bool JpegCodec::Decode(PictureFile& file) {
+  Picture picture(kImageJpeg);
+  bool grey = false;
+  PictureRows rows(picture, grey);
+  std::string message;
+  if (!RunDecode(file, rows, true, picture, message, grey)) {
+    SetError(message);
+    Clear();
+    return false;
+  }
+  picture.SetJpegQuality(JpegQuality());
+  Swap(picture);
+  return true;
+}
+
+bool JpegCodec::DecodeRows(PictureFile& file, RowSink& sink) {
+  std::string message;
+  bool grey = false;
+  if (!RunDecode(file, sink, false, *this, message, grey)) {
+    SetError(message);
+    return false;
+  }
   return true;
 }
 

@@ -54,11 +54,16 @@ int Convert(const std::string& in, const std::string& out_path, std::ostream& er
 }
 
 int Thumb(const std::string& in, const std::string& out_path, std::ostream& err) {
+  // Decoded and fitted in one pass: large JPEG photographs are shrunk while
+  // they decode.
   Picture picture;
-  if (!Load(picture, in, err)) return 1;
-  Size size = ThumbnailSize(picture.Width(), picture.Height());
-  if (!picture.ShrinkOntoCanvas(size.width, size.height, CanvasColour{255, 255, 255})) {
-    err << in << ": cannot make a thumbnail\n";
+  auto fit = [](int width, int height, int& canvas_width, int& canvas_height) {
+    Size size = ThumbnailSize(width, height);
+    canvas_width = size.width;
+    canvas_height = size.height;
+  };
+  if (!picture.LoadOntoCanvas(in, PictureTypeFromExtension(in), fit, CanvasColour{255, 255, 255})) {
+    err << in << ": " << picture.LastError() << "\n";
     return 1;
   }
   return Save(picture, out_path, kImagePng, err) ? 0 : 1;
