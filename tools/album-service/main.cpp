@@ -23,7 +23,8 @@ bool Prepare(const CommandLine& command, ServiceContext& context) {
   std::filesystem::create_directories(command.data_dir, error);
   context.options.data_dir = command.data_dir;
   context.options.offered_version = command.offered_version.value_or(buildconfig::kProductVersion);
-  if (command.host_patch_version) context.options.host_patch_version = *command.host_patch_version;
+  if (command.host_patch_number)
+    context.options.host_patch_version = std::to_string(*command.host_patch_number);
   if (command.max_body_kb) context.options.max_body_bytes = *command.max_body_kb * 1024;
   std::string message;
   if (!context.store.Open(command.data_dir, message)) {
@@ -97,7 +98,7 @@ int main(int argc, char** argv) {
     std::int64_t id = context.store.SaveUser(*command.add_user);
     std::cerr << "album-service: account \"" << command.add_user->name << "\" has uid " << id << "\n";
   }
-  if (command.list) {
+  if (command.list_inventory) {
     std::cout << albumservice::DescribeInventory(context.store);
     return 0;
   }

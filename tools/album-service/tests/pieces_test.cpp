@@ -2,6 +2,7 @@
 // them, tag splitting, raw queries and log masking.
 #include <gtest/gtest.h>
 
+#include "tools/album-service/CommandLine.h"
 #include "tools/album-service/MultipartForm.h"
 #include "tools/album-service/QueryString.h"
 #include "tools/album-service/RequestLog.h"
@@ -107,6 +108,44 @@ TEST(RequestLogTest, MasksPasswordValues) {
   EXPECT_EQ(MaskSecrets("/c?uid=1&is_pw=1&pw=x&y=z"), "/c?uid=1&is_pw=1&pw=***");
   EXPECT_EQ(MaskSecrets("/s?u=a&p=0123&r=%2F"), "/s?u=a&p=***&r=%2F");
   EXPECT_EQ(MaskSecrets("/plain"), "/plain");
+}
+
+TEST(CommandLineTest, AccountOptionsGoWithAddUserAndBadValuesAreRefused) {
+  auto parse = [](std::vector<const char*> args, CommandLine& command, std::string& error) {
+    args.insert(args.begin(), "album-service");
+    return command.Parse(static_cast<int>(args.size()), args.data(), error);
+  };
+  CommandLine command;
+  std::string error;
+  ASSERT_TRUE(
+      parse({"--data", "/d", "--add-user", "u", "p", "--inactive", "--max-photo", "5", "--leave-kb", "7"},
+            command, error))
+      << error;
+  ASSERT_TRUE(command.add_user);
+  EXPECT_EQ(command.add_user->name, "u");
+  EXPECT_EQ(command.add_user->active, false);
+  EXPECT_EQ(command.add_user->max_photo, 5);
+  EXPECT_EQ(command.add_user->month_kb, 7);
+  EXPECT_FALSE(command.add_user->max_single_kb);
+  EXPECT_FALSE(command.port);
+
+  for (std::vector<const char*> bad : std::vector<std::vector<const char*>>{
+           {"--port", "1"},                                      // no data folder
+           {"--data", "/d"},                                     // nothing to do
+           {"--data", "/d", "--port", "70000"},                  // port out of range
+           {"--data", "/d", "--port", "12x"},                    // not a number
+           {"--data", "/d", "--port"},                           // value missing
+           {"--data", "/d", "--port", "1", "--max-photo", "3"},  // limit without an account
+           {"--data", "/d", "--add-user", "u"},                  // password missing
+           {"--data", "/d", "--add-user", "u", "p", "--active", "--inactive"},
+           {"--data", "/d", "--port", "1", "--max-body-kb", "0"},
+           {"--data", "/d", "--port", "1", "--bogus"},
+       }) {
+    CommandLine refused;
+    std::string message;
+    EXPECT_FALSE(parse(bad, refused, message)) << bad.back();
+    EXPECT_FALSE(message.empty());
+  }
 }
 
 }  // namespace
