@@ -94,6 +94,9 @@ bool Unpack(const std::vector<uint8_t>& data, const Header& h, std::vector<uint8
     out.assign(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(total));
     return true;
   }
+  // A run of two bytes gives at most 63: data too short for the picture is
+  // refused before the lines are allocated.
+  if (data.size() < total / 32) return false;
   out.assign(total, 0);
   size_t in = 0, done = 0;
   while (done < total) {

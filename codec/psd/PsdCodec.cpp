@@ -189,7 +189,7 @@ const char* ReadPlanes(PictureFile& file, const Header& h, int wanted,
     for (int y = 0; y < h.height; ++y) {
       size_t size = Be16(counts.data() + (static_cast<size_t>(c) * h.height + y) * 2);
       packed.resize(size);
-      if (!file.ReadExact(packed.data(), size)) return "PSD: image data truncated";
+      if (size > 0 && !file.ReadExact(packed.data(), size)) return "PSD: image data truncated";
       if (!UnpackBitsRow(packed.data(), size, planes[c].data() + y * row_bytes, row_bytes)) {
         return "PSD: bad PackBits row";
       }

@@ -128,6 +128,9 @@ bool UnpackPixels(const std::vector<uint8_t>& data, bool rle, size_t pixel_bytes
     out.assign(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(total));
     return true;
   }
+  // One packet yields at most 128 pixels: data too short for the picture is
+  // refused before the pixels are allocated.
+  if (data.size() < total / 128) return false;
   out.assign(total, 0);
   size_t in = 0, done = 0;
   while (done < total) {

@@ -102,7 +102,7 @@ void WmfCanvas::Plot(int x, int y, uint32_t colour) {
 
 uint32_t WmfCanvas::PaintColour(const WmfPaint& paint, int x, int y, bool& draw) const {
   draw = true;
-  if (paint.kind == WmfPaint::kPattern) {
+  if (paint.kind == WmfPaint::kPattern && paint.pattern.Width() > 0 && paint.pattern.Height() > 0) {
     int w = paint.pattern.Width(), h = paint.pattern.Height();
     return paint.pattern.Pixel(((x % w) + w) % w, ((y % h) + h) % h);
   }

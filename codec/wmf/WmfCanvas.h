@@ -58,6 +58,8 @@ class WmfCanvas {
   int Height() const { return height_; }
   // Pixel (x, y) as 0x00RRGGBB.
   uint32_t Pixel(int x, int y) const;
+  // Row y as blue, green, red bytes.
+  const uint8_t* RowBytes(int y) const { return pixels_.data() + static_cast<size_t>(y) * width_ * 3; }
   // False once the work budget is spent; every drawing call is then ignored.
   bool HasBudget() const { return budget_ > 0; }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "codec/wmf/WmfCanvas.h"
@@ -128,15 +129,7 @@ bool WmfCodec::Decode(PictureFile& file) {
   data = {};
 
   if (!Create(width, height, 24)) return false;
-  for (int y = 0; y < height; ++y) {
-    uint8_t* row = Row(y);
-    for (int x = 0; x < width; ++x) {
-      uint32_t c = canvas.Pixel(x, y);
-      row[x * 3] = c & 0xFF;
-      row[x * 3 + 1] = (c >> 8) & 0xFF;
-      row[x * 3 + 2] = (c >> 16) & 0xFF;
-    }
-  }
+  for (int y = 0; y < height; ++y) std::memcpy(Row(y), canvas.RowBytes(y), static_cast<size_t>(width) * 3);
   SetType(kImageWmf);
   return true;
 }

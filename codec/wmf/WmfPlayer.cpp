@@ -277,7 +277,10 @@ void WmfPlayer::Dispatch(const Record& r) {
       int style = r.Word(0);
       bool parsed = (style == kBrushDibPattern || style == kBrushDibPatternPt) && r.count > 2 &&
                     object.brush.paint.pattern.ParseCopy(r.params + 4, (r.count - 2) * 2, r.Word(1) == 1);
-      if (!parsed) object.brush.style = kBrushNull;
+      if (!parsed) {
+        object.brush.style = kBrushNull;
+        object.brush.paint.kind = WmfPaint::kSolid;
+      }
       CreateObject(object);
       return;
     }
@@ -368,6 +371,12 @@ void WmfPlayer::BitmapRecord(const Record& r) {
   uint32_t rop = r.Unsigned(0) | static_cast<uint32_t>(r.Unsigned(1)) << 16;
   auto bitmap = [&](size_t word) { return word < r.count ? r.params + word * 2 : nullptr; };
   auto bitmap_size = [&](size_t word) { return word < r.count ? (r.count - word) * 2 : 0; };
+  // A pattern operation with the hollow brush leaves the destination alone.
+  auto pattern_blit = [&](WmfPoint a, WmfPoint b) {
+    WmfCanvas::Rop op = RopOf(rop, WmfCanvas::kPatCopy);
+    if (op == WmfCanvas::kPatCopy && state_.brush.style == kBrushNull) return;
+    canvas_.PatternBlit(a.x, a.y, b.x, b.y, op, state_.brush.paint);
+  };
   switch (r.function) {
     case kStretchDib:
       Stretch(bitmap(11), bitmap_size(11), r.Word(2) == 1, r.Word(6), r.Word(5), r.Word(4), r.Word(3),
@@ -377,7 +386,7 @@ void WmfPlayer::BitmapRecord(const Record& r) {
       if (r.count == 11) {  // no bitmap: a pattern operation on the destination
         WmfPoint a = ToDevice(r.Word(10), r.Word(9)),
                  b = ToDevice(r.Word(10) + r.Word(8), r.Word(9) + r.Word(7));
-        canvas_.PatternBlit(a.x, a.y, b.x, b.y, RopOf(rop, WmfCanvas::kPatCopy), state_.brush.paint);
+        pattern_blit(a, b);
         return;
       }
       Stretch(bitmap(10), bitmap_size(10), false, r.Word(5), r.Word(4), r.Word(3), r.Word(2), r.Word(9),
@@ -387,7 +396,7 @@ void WmfPlayer::BitmapRecord(const Record& r) {
       if (r.count == 9) {
         WmfPoint a = ToDevice(r.Word(8), r.Word(7)),
                  b = ToDevice(r.Word(8) + r.Word(6), r.Word(7) + r.Word(5));
-        canvas_.PatternBlit(a.x, a.y, b.x, b.y, RopOf(rop, WmfCanvas::kPatCopy), state_.brush.paint);
+        pattern_blit(a, b);
         return;
       }
       Stretch(bitmap(8), bitmap_size(8), false, r.Word(3), r.Word(2), r.Word(5), r.Word(4), r.Word(7),
@@ -399,7 +408,7 @@ void WmfPlayer::BitmapRecord(const Record& r) {
       return;
     case kPatBlt: {
       WmfPoint a = ToDevice(r.Word(5), r.Word(4)), b = ToDevice(r.Word(5) + r.Word(3), r.Word(4) + r.Word(2));
-      canvas_.PatternBlit(a.x, a.y, b.x, b.y, RopOf(rop, WmfCanvas::kPatCopy), state_.brush.paint);
+      pattern_blit(a, b);
       return;
     }
     default:

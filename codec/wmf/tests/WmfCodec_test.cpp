@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "codec/MemoryPictureFile.h"
 #include "codec/wmf/tests/WmfBuilder.h"
+#include "tools/testsupport/TempDir.h"
 
 namespace {
 
@@ -309,6 +311,22 @@ TEST(WmfCodec, DetectionFindsAMetafile) {
   ASSERT_TRUE(picture.LoadFromMemory(bytes.data(), bytes.size(), kImageUnknown)) << picture.LastError();
   EXPECT_EQ(picture.Width(), 100);
   EXPECT_EQ(At(picture, 15, 15), kRed);
+}
+
+// Inputs that once crashed the decoder under the fuzzer; each must be refused
+// or decoded cleanly.
+TEST(WmfCodec, FuzzerRegressionsDecodeOrFailCleanly) {
+  int replayed = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(TESSEL_TESTDATA_DIR "/regressions")) {
+    std::string bytes = testsupport::ReadFileBytes(entry.path());
+    MemoryPictureFile file(bytes.data(), bytes.size());
+    WmfCodec codec;
+    if (!codec.Decode(file)) {
+      EXPECT_FALSE(codec.LastError().empty()) << entry.path();
+    }
+    ++replayed;
+  }
+  EXPECT_GT(replayed, 0);
 }
 
 }  // namespace
