@@ -22,6 +22,9 @@ enum Function : uint16_t {
   kLineTo = 0x0213,
   kRectangle = 0x041B,
   kEllipse = 0x0418,
+  kArc = 0x0817,
+  kPie = 0x081A,
+  kChord = 0x0830,
   kRoundRect = 0x061C,
   kPolygon = 0x0324,
   kPolyline = 0x0325,
@@ -174,6 +177,28 @@ std::vector<WmfPoint> WmfPlayer::EllipsePoints(double left, double top, double r
   for (int k = 0; k < segments; ++k) {
     double angle = 2 * std::numbers::pi * k / segments;
     points.push_back({cx + rx * std::cos(angle), cy + ry * std::sin(angle)});
+  }
+  return points;
+}
+
+std::vector<WmfPoint> WmfPlayer::ArcPoints(const Record& r) const {
+  // Words: end y, end x, start y, start x, then the bounding box bottom,
+  // right, top, left. The arc runs counter-clockwise on screen from the ray
+  // through the start point to the ray through the end point.
+  WmfPoint a = ToDevice(r.Word(7), r.Word(6)), b = ToDevice(r.Word(5), r.Word(4));
+  WmfPoint start = ToDevice(r.Word(3), r.Word(2)), end = ToDevice(r.Word(1), r.Word(0));
+  double cx = (a.x + b.x) / 2, cy = (a.y + b.y) / 2, rx = std::fabs(b.x - a.x) / 2,
+         ry = std::fabs(b.y - a.y) / 2;
+  if (rx == 0 || ry == 0) return {};
+  double from = std::atan2(-(start.y - cy) / ry, (start.x - cx) / rx);
+  double to = std::atan2(-(end.y - cy) / ry, (end.x - cx) / rx);
+  if (to <= from) to += 2 * std::numbers::pi;
+  double full = std::clamp((rx + ry) * 2, 16.0, 720.0);
+  int segments = std::max(2, static_cast<int>(full * (to - from) / (2 * std::numbers::pi)));
+  std::vector<WmfPoint> points;
+  for (int k = 0; k <= segments; ++k) {
+    double angle = from + (to - from) * k / segments;
+    points.push_back({cx + rx * std::cos(angle), cy - ry * std::sin(angle)});
   }
   return points;
 }
@@ -335,6 +360,21 @@ void WmfPlayer::DrawRecord(const Record& r) {
     case kEllipse:
       FillAndStroke({EllipsePoints(r.Word(3), r.Word(2), r.Word(1), r.Word(0))});
       return;
+    case kArc:
+    case kPie:
+    case kChord: {
+      std::vector<WmfPoint> arc = ArcPoints(r);
+      if (r.function == kArc) {
+        Stroke(arc, false);
+        return;
+      }
+      if (r.function == kPie) {
+        WmfPoint a = ToDevice(r.Word(7), r.Word(6)), b = ToDevice(r.Word(5), r.Word(4));
+        arc.insert(arc.begin(), WmfPoint{(a.x + b.x) / 2, (a.y + b.y) / 2});
+      }
+      FillAndStroke({arc});
+      return;
+    }
     case kPolygon:
       FillAndStroke({Points(r, 1, r.Unsigned(0))});
       return;

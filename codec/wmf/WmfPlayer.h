@@ -1,7 +1,7 @@
 // Plays the records of a metafile onto a WmfCanvas: mapping modes and the
 // window origin and extent, pens, brushes (solid, hatched, bitmap patterns),
 // the object table, saved states, clip rectangles, polygons, lines,
-// rectangles, ellipses and bitmap copies. Text is not drawn: only the opaque
+// rectangles, ellipses, arcs, pies, chords and bitmap copies. Text is not drawn: only the opaque
 // background rectangle of ExtTextOut is painted. Records it does not know are
 // skipped; a record that runs past the end of the data ends playback.
 #pragma once
@@ -78,6 +78,7 @@ class WmfPlayer {
   double DeviceWidth(double logical) const;
   std::vector<WmfPoint> Points(const Record& r, size_t first, size_t count) const;
   std::vector<WmfPoint> EllipsePoints(double left, double top, double right, double bottom) const;
+  std::vector<WmfPoint> ArcPoints(const Record& r) const;
   void FillAndStroke(const std::vector<std::vector<WmfPoint>>& polygons);
   void Stroke(const std::vector<WmfPoint>& points, bool closed);
   void Stretch(const uint8_t* dib, size_t size, bool palette_indices, int sx, int sy, int sw, int sh, int dx,

@@ -22,6 +22,8 @@ enum : uint16_t {
   kLineTo = 0x0213,
   kRectangle = 0x041B,
   kEllipse = 0x0418,
+  kArc = 0x0817,
+  kPie = 0x081A,
   kPolygon = 0x0324,
   kPolyline = 0x0325,
   kPolyPolygon = 0x0538,

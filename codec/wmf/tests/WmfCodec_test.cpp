@@ -158,6 +158,25 @@ TEST(WmfCodec, PolygonAndEllipse) {
   ExpectPixels(Play(b.Build()), {{65, 15, kGreen}, {88, 35, kWhite}, {30, 25, kGreen}, {11, 11, kWhite}});
 }
 
+TEST(WmfCodec, PieAndArcRunCounterClockwiseFromStartToEnd) {
+  WmfBuilder b = Frame(kBlue);
+  // end y, end x, start y, start x, box bottom, right, top, left: from the
+  // right (3 o'clock) round to the top, the upper right quarter.
+  b.Record(wmftest::kPie, {10, 30, 30, 50, 50, 50, 10, 10});
+  b.Pen(0, 1, kBlack)
+      .Select(2)
+      .Record(wmftest::kArc, {30, 90, 10, 70, 50, 90, 10, 50});  // from the top to the right
+  ExpectPixels(Play(b.Build()), {{40, 20, kBlue},
+                                 {20, 20, kWhite},
+                                 {20, 40, kWhite},
+                                 {40, 40, kWhite},
+                                 {50, 30, kBlack},
+                                 {70, 10, kBlack},
+                                 {89, 30, kBlack},
+                                 {70, 49, kBlack},
+                                 {84, 16, kWhite}});
+}
+
 TEST(WmfCodec, HatchedBrushPaintsLinesAndTheBackgroundWhenOpaque) {
   auto file = [](int background_mode) {
     WmfBuilder b;
