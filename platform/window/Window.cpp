@@ -19,7 +19,7 @@ using detail::WindowRecord;
 void ForgetWindow(WindowRecord& record) {
   HWND parent;
   {
-    auto lock = detail::LockTable();
+    auto lock = detail::ReadLockTable();
     parent = record.parent;
   }
   if (std::shared_ptr<WindowRecord> parentRecord = FindWindow(parent)) {
@@ -92,7 +92,7 @@ bool DestroyWindow(HWND hwnd) {
   record->proc(hwnd, WM_DESTROY, 0, 0);
   std::vector<HWND> children;
   {
-    auto lock = detail::LockTable();
+    auto lock = detail::ReadLockTable();
     children = record->children;
   }
   for (HWND child : children) DestroyWindow(child);
@@ -108,7 +108,7 @@ bool IsWindow(HWND hwnd) { return FindWindow(hwnd) != nullptr; }
 HWND GetParent(HWND hwnd) {
   std::shared_ptr<WindowRecord> record = FindWindow(hwnd);
   if (!record) return nullptr;
-  auto lock = detail::LockTable();
+  auto lock = detail::ReadLockTable();
   return record->parent;
 }
 
@@ -132,14 +132,14 @@ bool SetWindowText(HWND hwnd, const std::string& text) {
 std::string GetWindowText(HWND hwnd) {
   std::shared_ptr<WindowRecord> record = FindWindow(hwnd);
   if (!record) return {};
-  auto lock = detail::LockTable();
+  auto lock = detail::ReadLockTable();
   return record->text;
 }
 
 LONG GetWindowLong(HWND hwnd, int index) {
   std::shared_ptr<WindowRecord> record = FindWindow(hwnd);
   if (!record) return 0;
-  auto lock = detail::LockTable();
+  auto lock = detail::ReadLockTable();
   switch (index) {
     case GWL_STYLE:
       return static_cast<LONG>(record->style);
@@ -165,7 +165,7 @@ std::string GetClassName(HWND hwnd) {
 bool GetWindowRect(HWND hwnd, RECT* rect) {
   std::shared_ptr<WindowRecord> record = FindWindow(hwnd);
   if (!record || !rect) return false;
-  auto lock = detail::LockTable();
+  auto lock = detail::ReadLockTable();
   *rect = record->rect;
   return true;
 }
@@ -177,16 +177,13 @@ DWORD GetWindowThreadId(HWND hwnd) {
 
 void* GetWindowUserData(HWND hwnd) {
   std::shared_ptr<WindowRecord> record = FindWindow(hwnd);
-  if (!record) return nullptr;
-  auto lock = detail::LockTable();
-  return record->userData;
+  return record ? record->userData.load(std::memory_order_acquire) : nullptr;
 }
 
 bool SetWindowUserData(HWND hwnd, void* data) {
   std::shared_ptr<WindowRecord> record = FindWindow(hwnd);
   if (!record) return false;
-  auto lock = detail::LockTable();
-  record->userData = data;
+  record->userData.store(data, std::memory_order_release);
   return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <mutex>
 
 namespace platform::detail {
 namespace {
@@ -14,7 +15,8 @@ struct Slot {
 };
 
 struct Table {
-  std::mutex mutex;
+  // Shared for lookups, which every post, send and dispatch makes.
+  std::shared_mutex mutex;
   std::vector<Slot> slots;
   std::vector<std::uint32_t> freeSlots;
   std::map<std::string, WNDCLASS> classes;
@@ -75,14 +77,14 @@ void RemoveWindow(HWND hwnd) {
 
 std::shared_ptr<WindowRecord> FindWindow(HWND hwnd) {
   Table& table = TheTable();
-  std::lock_guard lock(table.mutex);
+  std::shared_lock lock(table.mutex);
   Slot* slot = SlotOf(table, hwnd);
   return slot ? slot->record : nullptr;
 }
 
 std::vector<HWND> WindowsOwnedBy(const ThreadQueue* owner) {
   Table& table = TheTable();
-  std::lock_guard lock(table.mutex);
+  std::shared_lock lock(table.mutex);
   std::vector<HWND> topLevel, children;
   for (const Slot& slot : table.slots) {
     if (!slot.record || slot.record->owner.get() != owner) continue;
@@ -92,7 +94,9 @@ std::vector<HWND> WindowsOwnedBy(const ThreadQueue* owner) {
   return topLevel;
 }
 
-std::unique_lock<std::mutex> LockTable() { return std::unique_lock(TheTable().mutex); }
+std::unique_lock<std::shared_mutex> LockTable() { return std::unique_lock(TheTable().mutex); }
+
+std::shared_lock<std::shared_mutex> ReadLockTable() { return std::shared_lock(TheTable().mutex); }
 
 bool AddClass(const WNDCLASS& windowClass) {
   if (!windowClass.lpszClassName || !*windowClass.lpszClassName || !windowClass.lpfnWndProc) return false;
@@ -117,7 +121,7 @@ bool RemoveClass(const std::string& name) {
 
 bool FindClass(const std::string& name, WNDCLASS* windowClass) {
   Table& table = TheTable();
-  std::lock_guard lock(table.mutex);
+  std::shared_lock lock(table.mutex);
   auto it = table.classes.find(name);
   if (it == table.classes.end()) return false;
   if (windowClass) *windowClass = it->second;

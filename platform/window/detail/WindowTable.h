@@ -4,6 +4,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <shared_mutex>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,8 @@ struct WindowRecord {
   HWND parent = nullptr;
   std::vector<HWND> children;
   std::string text;
-  void* userData = nullptr;
+  // The framework's window object; atomic, because every dispatched message reads it.
+  std::atomic<void*> userData{nullptr};
   std::shared_ptr<ThreadQueue> owner;
   // Set (under the owner queue's lock) when destruction starts: from then on
   // posts fail and DestroyWindow is not repeated.
@@ -43,9 +45,10 @@ std::shared_ptr<WindowRecord> FindWindow(HWND hwnd);
 // Handles of every live window owned by a queue, top-level ones first.
 std::vector<HWND> WindowsOwnedBy(const ThreadQueue* owner);
 
-// The table lock, for reading or changing guarded fields of a record. Do not
-// call the other functions here while holding it.
-std::unique_lock<std::mutex> LockTable();
+// The table lock, for changing (LockTable) or reading (ReadLockTable) guarded
+// fields of a record. Do not call the other functions here while holding it.
+std::unique_lock<std::shared_mutex> LockTable();
+std::shared_lock<std::shared_mutex> ReadLockTable();
 
 // Registered classes.
 bool AddClass(const WNDCLASS& windowClass);
