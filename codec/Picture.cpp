@@ -341,13 +341,18 @@ bool Picture::LoadFromResource(const void* data, size_t size, int type) {
 }
 
 bool Picture::SaveToFile(const std::string& path, int type) {
+  // NOTE: the picture is encoded in memory first and the file is opened only
+  // when that worked, so a failed encoding (say, a WMF) never truncates an
+  // existing file such as a previous edited copy or a cached thumbnail.
+  MemoryPictureFile encoded;
+  if (!EncodeByType(encoded, type)) return false;
   auto file = StdioPictureFile::Open(path, "wb");
   if (!file) {
     SetError("Save: cannot open file");
     return false;
   }
-  if (!EncodeByType(*file, type)) return false;
-  if (!file->Close()) {
+  const std::vector<uint8_t>& bytes = encoded.Buffer();
+  if (!file->WriteAll(bytes.data(), bytes.size()) || !file->Close()) {
     SetError("Save: write failed");
     return false;
   }

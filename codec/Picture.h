@@ -78,7 +78,8 @@ class Picture {
   bool LoadFromResource(const void* data, size_t size, int type);
   // Decodes a memory block like LoadFromFile decodes a file.
   bool LoadFromMemory(const void* data, size_t size, int type);
-  // Encodes into path (binary, truncating); false when it cannot be opened or encoding fails.
+  // Encodes into path (binary, truncating); false when it cannot be opened or encoding fails (an
+  // existing file is then left as it was).
   bool SaveToFile(const std::string& path, int type);
   // Encodes into a memory block.
   bool SaveToMemory(std::vector<uint8_t>& out, int type);

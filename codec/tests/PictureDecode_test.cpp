@@ -111,6 +111,19 @@ TEST(Encode, FailureTexts) {
   EXPECT_FALSE(empty.SaveToMemory(bytes, kImagePng));
 }
 
+// A failed encoding leaves an existing file as it was (a previous edited
+// copy or cached thumbnail is not destroyed).
+TEST(Encode, FailedEncodingKeepsExistingFile) {
+  testsupport::TempDir dir;
+  std::filesystem::path path = dir.WriteFile("copy.wmf", "previous contents");
+  Picture picture = magick::ToPicture(magick::Pattern(8, 8, false), false);
+  EXPECT_FALSE(picture.SaveToFile(path.string(), kImageWmf));
+  EXPECT_EQ(picture.LastError(), "Save WMF not supported");
+  EXPECT_EQ(testsupport::ReadFileBytes(path), "previous contents");
+  EXPECT_FALSE(picture.SaveToFile((dir / "none.xyz").string(), kImageUnknown));
+  EXPECT_FALSE(std::filesystem::exists(dir / "none.xyz"));  // nor is a new empty file left behind
+}
+
 // Saving truncates an existing longer file.
 TEST(Encode, SaveTruncates) {
   testsupport::TempDir dir;
