@@ -62,9 +62,9 @@ void FindWindow(const uint8_t* data, size_t size, WmfPlayer::Setup& setup) {
   }
 }
 
-// Scales a size down so that its longer side is at most WmfCodec::kMaxSide.
-void FitSize(double width, double height, int& out_width, int& out_height) {
-  double scale = std::min(1.0, WmfCodec::kMaxSide / std::max(width, height));
+// Scales a size down so that its longer side is at most max_side.
+void FitSize(double width, double height, int max_side, int& out_width, int& out_height) {
+  double scale = std::min(1.0, max_side / std::max(width, height));
   out_width = std::max(1, static_cast<int>(std::lround(width * scale)));
   out_height = std::max(1, static_cast<int>(std::lround(height * scale)));
 }
@@ -91,7 +91,7 @@ bool WmfCodec::Decode(PictureFile& file) {
     }
     setup = WmfPlayer::Setup{left, top, right - left, bottom - top, 8, 0};
     FitSize(std::abs(right - left) * static_cast<double>(kScreenDpi) / inch,
-            std::abs(bottom - top) * static_cast<double>(kScreenDpi) / inch, width, height);
+            std::abs(bottom - top) * static_cast<double>(kScreenDpi) / inch, max_side_, width, height);
     pos = kPlaceableSize;
   }
   // The metafile header: type 1 (memory) or 2 (disk), nine words, version 1 or 3.
@@ -117,10 +117,10 @@ bool WmfCodec::Decode(PictureFile& file) {
     FindWindow(data.data() + pos, data.size() - pos, setup);
     if (setup.window_width != 0 && setup.window_height != 0) {
       setup.map_mode = 8;
-      FitSize(std::abs(setup.window_width), std::abs(setup.window_height), width, height);
+      FitSize(std::abs(setup.window_width), std::abs(setup.window_height), max_side_, width, height);
     } else {
       setup.window_width = setup.window_height = 0;
-      width = kDefaultWidth, height = kDefaultHeight;
+      FitSize(kDefaultWidth, kDefaultHeight, max_side_, width, height);
     }
   }
   WmfCanvas canvas(width, height);

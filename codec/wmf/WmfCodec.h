@@ -17,4 +17,11 @@ class WmfCodec : public Picture {
   bool Decode(PictureFile& file) override;
   // Always fails: "Save WMF not supported".
   bool Encode(PictureFile& file) override;
+
+  // Lowers the longest side of played pictures (1 to kMaxSide), for callers
+  // that want small pictures quickly, such as the fuzzer.
+  void SetMaxSide(int side) { max_side_ = side < 1 ? 1 : side > kMaxSide ? kMaxSide : side; }
+
+ private:
+  int max_side_ = kMaxSide;
 };
