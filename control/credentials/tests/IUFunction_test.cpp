@@ -7,6 +7,7 @@
 
 #include "control/session/SessionState.h"
 #include "platform/system/CodePage.h"
+#include "platform/system/Library.h"
 #include "platform/system/SettingsStore.h"
 #include "tools/testsupport/TempDir.h"
 
@@ -152,6 +153,28 @@ TEST(SessionFunctionsTest, LoggedInTestAndDisplayName) {
   EXPECT_EQ(IUFunction::IsUserLogined(&session), 0);
   EXPECT_EQ(IUFunction::IsUserLogined(nullptr), 0);
   EXPECT_EQ(IUFunction::GetUserNameA(nullptr), "");
+}
+
+TEST(SessionFunctionsTest, HostBindsTheTwoSessionFunctionsByName) {
+  // The host program finds these by their C++ names in the library file.
+  platform::Library library;
+  std::string path =
+      platform::Library::PathOfAddress(reinterpret_cast<const void*>(&IUFunction::IsUserLogined));
+  ASSERT_TRUE(library.Open(path)) << library.Error();
+  using IsUserLoginedFn = int (*)(const CSessionState*);
+  using GetUserNameFn = std::string (*)(const CSessionState*);
+  auto is_logged_in =
+      reinterpret_cast<IsUserLoginedFn>(library.Symbol("_ZN10IUFunction13IsUserLoginedEPK13CSessionState"));
+  auto user_name = reinterpret_cast<GetUserNameFn>(
+      library.Symbol("_ZN10IUFunction12GetUserNameAB5cxx11EPK13CSessionState"));
+  ASSERT_NE(is_logged_in, nullptr) << library.Error();
+  ASSERT_NE(user_name, nullptr) << library.Error();
+  CSessionState session;
+  session.SetUid("1");
+  session.SetToken("t");
+  session.SetNickName("nick");
+  EXPECT_EQ(is_logged_in(&session), 1);
+  EXPECT_EQ(user_name(&session), "nick");
 }
 
 }  // namespace
