@@ -10,6 +10,7 @@ MemoryPictureFile::MemoryPictureFile(const void* data, size_t size)
     : view_(static_cast<const uint8_t*>(data)), view_size_(data ? size : 0) {}
 
 size_t MemoryPictureFile::Read(void* buffer, size_t size) {
+  if (size == 0) return 0;  // buffer may then be null, which memcpy must not see
   const uint8_t* bytes = view_ ? view_ : sink_.data();
   size_t length = view_ ? view_size_ : sink_.size();
   if (position_ >= length) return 0;
@@ -20,7 +21,7 @@ size_t MemoryPictureFile::Read(void* buffer, size_t size) {
 }
 
 size_t MemoryPictureFile::Write(const void* data, size_t size) {
-  if (view_) return 0;  // a view is read-only
+  if (view_ || size == 0) return 0;  // a view is read-only
   if (size > sink_.max_size() - position_) return 0;
   size_t end = position_ + size;
   if (end > sink_.size()) sink_.resize(end);

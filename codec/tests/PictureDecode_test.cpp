@@ -159,6 +159,9 @@ TEST(MemoryPictureFile, SinkAndView) {
   ASSERT_TRUE(view.Seek(100, PictureFile::kFromStart));
   EXPECT_EQ(view.Read(buffer, 1), 0u);
   EXPECT_EQ(view.Remaining(), 0);
+  ASSERT_TRUE(view.Seek(0, PictureFile::kFromStart));
+  EXPECT_EQ(view.Read(nullptr, 0), 0u);  // an empty vector's data() as the buffer
+  EXPECT_EQ(view.Tell(), 0);
 }
 
 }  // namespace
