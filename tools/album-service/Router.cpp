@@ -10,9 +10,12 @@
 namespace albumservice {
 namespace {
 
-// Request body size of the request this thread is answering, for the log
-// (the library's logger sees an empty body for streamed requests).
+// Request body size of the request this thread is answering, and whether its
+// log line is written. Endpoints log before their answer leaves, so that the
+// log is complete once a client has the answer; the library's logger, which
+// runs after sending, covers only requests that reached no endpoint.
 thread_local size_t t_request_bytes = 0;
+thread_local bool t_logged = false;
 
 // The header under which a multipart Content-Type is kept; see Install().
 constexpr const char* kOriginalContentType = "X-Album-Original-Content-Type";
@@ -63,12 +66,16 @@ void Router::Install() {
       editable.set_header("Content-Type", "application/octet-stream");
     }
     t_request_bytes = 0;
+    t_logged = false;
     return httplib::Server::HandlerResponse::Unhandled;
   });
   server_.set_logger([this](const httplib::Request& request, const httplib::Response& response) {
-    size_t request_bytes = request.body.empty() ? t_request_bytes : request.body.size();
-    size_t answer_bytes = response.body.size() ? response.body.size() : response.content_length_;
-    context_.log.Write(request.method, request.target, response.status, request_bytes, answer_bytes);
+    if (!t_logged) {
+      size_t answer_bytes = response.body.size() ? response.body.size() : response.content_length_;
+      context_.log.Write(request.method, request.target, response.status, request.body.size(), answer_bytes);
+    }
+    t_logged = false;
+    t_request_bytes = 0;
   });
   server_.set_error_handler(httplib::Server::HandlerWithResponse(
       [this](const httplib::Request& request, httplib::Response& response) {
@@ -77,6 +84,7 @@ void Router::Install() {
             if (request.target.rfind(path + "?", 0) != 0) continue;
             response.status = 200;
             ServeGet(path, handler, request, response);
+            LogNow(request, response);
             return httplib::Server::HandlerResponse::Handled;
           }
         }
@@ -98,6 +106,7 @@ void Router::Get(const std::string& path, EndpointHandler handler) {
   server_.Get(RegexFor(path),
               [this, path, handler](const httplib::Request& request, httplib::Response& response) {
                 ServeGet(path, handler, request, response);
+                LogNow(request, response);
               });
 }
 
@@ -105,6 +114,7 @@ void Router::GetUnder(const std::string& prefix, EndpointHandler handler) {
   server_.Get(RegexFor(prefix) + "[^/]+",
               [this, prefix, handler](const httplib::Request& request, httplib::Response& response) {
                 ServeGet(prefix, handler, request, response);
+                LogNow(request, response);
               });
 }
 
@@ -118,7 +128,15 @@ void Router::Post(const std::string& path, EndpointHandler handler) {
                [this, path, handler](const httplib::Request& request, httplib::Response& response,
                                      const httplib::ContentReader& reader) {
                  ServePost(path, handler, request, response, reader);
+                 LogNow(request, response);
                });
+}
+
+void Router::LogNow(const httplib::Request& request, const httplib::Response& response) {
+  int status = response.status == -1 ? 200 : response.status;
+  size_t answer_bytes = response.body.size() ? response.body.size() : response.content_length_;
+  context_.log.Write(request.method, request.target, status, t_request_bytes, answer_bytes);
+  t_logged = true;
 }
 
 bool Router::ApplyFault(const Fault& fault, httplib::Response& response) {

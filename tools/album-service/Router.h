@@ -38,6 +38,8 @@ class Router {
   void ServePost(const std::string& fault_key, const EndpointHandler& handler,
                  const httplib::Request& request, httplib::Response& response,
                  const httplib::ContentReader& reader);
+  // Writes the request's log line now, before the answer is sent.
+  void LogNow(const httplib::Request& request, const httplib::Response& response);
   // Applies latency, status and garbage faults; true when the answer is made.
   bool ApplyFault(const Fault& fault, httplib::Response& response);
 
