@@ -16,7 +16,8 @@ std::mutex& EventLock() {
 
 }  // namespace
 
-CEvent::CEvent(EventReset reset, bool signaled) : manual_(reset == EventReset::kManual), signaled_(signaled) {}
+CEvent::CEvent(EventReset reset, bool signaled)
+    : manual_(reset == EventReset::kManual), signaled_(signaled) {}
 
 CEvent::~CEvent() = default;
 
@@ -31,7 +32,9 @@ void CEvent::Reset() {
   signaled_ = false;
 }
 
-bool CEvent::Wait(DWORD timeoutMs) { return WaitForMultipleObjects({this}, false, timeoutMs) == WAIT_OBJECT_0; }
+bool CEvent::Wait(DWORD timeoutMs) {
+  return WaitForMultipleObjects({this}, false, timeoutMs) == WAIT_OBJECT_0;
+}
 
 bool CEvent::IsSignaled() const {
   std::lock_guard lock(EventLock());

@@ -38,24 +38,24 @@ MessageHandler FindMessageHandler(const MessageMap* map, UINT message);
 
 }  // namespace platform
 
-#define DECLARE_MESSAGE_MAP()                                        \
- protected:                                                          \
-  static const ::platform::MessageMap* GetThisMessageMap();          \
+#define DECLARE_MESSAGE_MAP()                               \
+ protected:                                                 \
+  static const ::platform::MessageMap* GetThisMessageMap(); \
   const ::platform::MessageMap* GetMessageMap() const override;
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                                     \
-  const ::platform::MessageMap* theClass::GetMessageMap() const { return GetThisMessageMap(); }    \
-  const ::platform::MessageMap* theClass::GetThisMessageMap() {                                    \
-    using ThisClass = theClass;                                                                    \
-    using TheBaseClass = baseClass;                                                                \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                                  \
+  const ::platform::MessageMap* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
+  const ::platform::MessageMap* theClass::GetThisMessageMap() {                                 \
+    using ThisClass = theClass;                                                                 \
+    using TheBaseClass = baseClass;                                                             \
     static const ::platform::MessageMapEntry kEntries[] = {
 #define ON_MESSAGE(message, memberFunction) \
   {(message), static_cast<::platform::MessageHandler>(&ThisClass::memberFunction)},
 
-#define END_MESSAGE_MAP()                                                         \
-  {0, nullptr}                                                                    \
-  }                                                                               \
-  ;                                                                               \
+#define END_MESSAGE_MAP()                                                                  \
+  { 0, nullptr }                                                                           \
+  }                                                                                        \
+  ;                                                                                        \
   static const ::platform::MessageMap kMap = {&TheBaseClass::GetThisMessageMap, kEntries}; \
-  return &kMap;                                                                   \
+  return &kMap;                                                                            \
   }

@@ -40,7 +40,8 @@ void PostQuitMessage(int exitCode);
 bool GetMessage(MSG* msg, HWND hwnd = nullptr, UINT filterMin = 0, UINT filterMax = 0);
 // Like GetMessage without waiting: false when nothing matching is waiting.
 // With PM_REMOVE the message leaves the queue.
-bool PeekMessage(MSG* msg, HWND hwnd = nullptr, UINT filterMin = 0, UINT filterMax = 0, UINT remove = PM_REMOVE);
+bool PeekMessage(MSG* msg, HWND hwnd = nullptr, UINT filterMin = 0, UINT filterMax = 0,
+                 UINT remove = PM_REMOVE);
 // Waits until a message arrives for the calling thread (sent ones are handled).
 void WaitMessage();
 // Calls the window procedure of msg.hwnd; thread messages (no window) answer 0.

@@ -13,7 +13,8 @@ std::atomic<TickSource> g_source{nullptr};
 
 std::uint64_t MonotonicTicks() {
   using namespace std::chrono;
-  return static_cast<std::uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+  return static_cast<std::uint64_t>(
+      duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
 }  // namespace

@@ -68,8 +68,17 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
     parentRecord->children.push_back(hwnd);
   }
 
-  CREATESTRUCT create{createParams, parent, id, x, y, width, height, style, exStyle, record->text.c_str(),
-                      record->className.c_str()};
+  CREATESTRUCT create{.lpCreateParams = createParams,
+                      .hwndParent = parent,
+                      .id = id,
+                      .x = x,
+                      .y = y,
+                      .cx = width,
+                      .cy = height,
+                      .style = style,
+                      .exStyle = exStyle,
+                      .lpszName = record->text.c_str(),
+                      .lpszClass = record->className.c_str()};
   if (!record->proc(hwnd, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&create))) {
     queue->RefusePosts(record->destroying);
     record->proc(hwnd, WM_NCDESTROY, 0, 0);

@@ -60,15 +60,15 @@ const char* CWnd::RegisterWndClass(UINT classStyle) {
 
 CWnd* CWnd::FromHandlePermanent(HWND hwnd) { return static_cast<CWnd*>(GetWindowUserData(hwnd)); }
 
-bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style, const RECT& rect,
-                    HWND parent, UINT_PTR id, void* createParams) {
+bool CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style,
+                    const RECT& rect, HWND parent, UINT_PTR id, void* createParams) {
   WNDCLASS windowClass;
   if (m_hWnd || !GetClassInfo(className, &windowClass) || windowClass.lpfnWndProc != &FrameworkWndProc)
     return false;
   CWnd* outer = t_creating;
   t_creating = this;
-  HWND hwnd = CreateWindowEx(exStyle, className, windowName, style, rect.left, rect.top, rect.right - rect.left,
-                             rect.bottom - rect.top, parent, id, createParams);
+  HWND hwnd = CreateWindowEx(exStyle, className, windowName, style, rect.left, rect.top,
+                             rect.right - rect.left, rect.bottom - rect.top, parent, id, createParams);
   t_creating = outer;
   return hwnd != nullptr;
 }

@@ -82,7 +82,10 @@ struct Journal {
 class CountingItem : public CImageItem {
  public:
   CountingItem(Journal& journal, std::string name, bool hasThumbnail = false, bool makes = true)
-      : CImageItem(name + ".jpg"), journal_(journal), name_(std::move(name)), hasThumbnail_(hasThumbnail),
+      : CImageItem(name + ".jpg"),
+        journal_(journal),
+        name_(std::move(name)),
+        hasThumbnail_(hasThumbnail),
         makes_(makes) {}
   LONG AddRef() override {
     ++addRefs;
@@ -126,7 +129,8 @@ class CountingItem : public CImageItem {
 class CountingJob : public CUploadJob {
  public:
   CountingJob(Journal& journal, std::string name)
-      : CUploadJob(nullptr, "http://127.0.0.1/upload", "http://127.0.0.1/register"), journal_(journal),
+      : CUploadJob(nullptr, "http://127.0.0.1/upload", "http://127.0.0.1/register"),
+        journal_(journal),
         name_(std::move(name)) {}
   const std::string& Name() const { return name_; }
 

@@ -185,7 +185,8 @@ TEST_F(DispatcherTest, ClearWhileAThumbnailIsBeingMadeDropsTheQueueButTheRunning
   EXPECT_FALSE(Noted("make w2"));
   EXPECT_FALSE(Noted("make w3"));
   StopDispatcher();
-  for (const char* name : {"running", "w1", "w2", "w3"}) EXPECT_FALSE(Noted(std::string("unbalanced ") + name));
+  for (const char* name : {"running", "w1", "w2", "w3"})
+    EXPECT_FALSE(Noted(std::string("unbalanced ") + name));
 }
 
 TEST_F(DispatcherTest, StopWhileTheWorkerIsBusyWaitsForItAndReleasesEveryJob) {

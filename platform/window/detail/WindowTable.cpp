@@ -31,7 +31,8 @@ Table& TheTable() {
 }
 
 HWND MakeHandle(std::uint32_t index, std::uint32_t generation) {
-  std::uint64_t value = (static_cast<std::uint64_t>(generation) << 32) | (static_cast<std::uint64_t>(index) + 1);
+  std::uint64_t value =
+      (static_cast<std::uint64_t>(generation) << 32) | (static_cast<std::uint64_t>(index) + 1);
   return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(value));
 }
 
@@ -72,7 +73,8 @@ void RemoveWindow(HWND hwnd) {
   if (!slot) return;
   slot->record.reset();
   // A slot whose generation would wrap is retired rather than reused.
-  if (++slot->generation != 0) table.freeSlots.push_back(static_cast<std::uint32_t>(slot - table.slots.data()));
+  if (++slot->generation != 0)
+    table.freeSlots.push_back(static_cast<std::uint32_t>(slot - table.slots.data()));
 }
 
 std::shared_ptr<WindowRecord> FindWindow(HWND hwnd) {

@@ -137,8 +137,8 @@ TEST(ModalLoop, NestedLoopsEndInnerFirstAndReturnToTheirCaller) {
   wnd.PostMessage(kEnter, 1);
   platform::RunMessageLoop();
   // The inner loop ends right after "leave 2"; "leave 1" is handled by the outer loop.
-  EXPECT_EQ(log, (std::vector<std::string>{"outer begins", "inner begins", "leave 2", "inner ended", "leave 1",
-                                           "outer ended"}));
+  EXPECT_EQ(log, (std::vector<std::string>{"outer begins", "inner begins", "leave 2", "inner ended",
+                                           "leave 1", "outer ended"}));
 }
 
 TEST(ModalLoop, QuitEndsTheModalLoopAndIsPassedOnToTheOuterLoop) {

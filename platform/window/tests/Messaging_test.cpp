@@ -58,18 +58,19 @@ TEST(Messaging, PayloadsQueuedForAWindowAreReclaimedWhenItIsDestroyed) {
   auto freeJob = [](LPARAM l) { delete reinterpret_cast<Payload*>(l); };
   int posted = 0;
   {
-    WindowThread receiver([&](platform::CWnd& self, UINT message, WPARAM, LPARAM l) -> std::optional<LRESULT> {
-      if (message == kJob) {
-        freeJob(l);
-        if (destroyNow.IsSignaled()) self.DestroyWindow();
-        return 0;
-      }
-      if (message == WM_DESTROY) {
-        platform::MSG msg;
-        while (platform::PeekMessage(&msg, self.m_hWnd, kJob, kJob, PM_REMOVE)) freeJob(msg.lParam);
-      }
-      return std::nullopt;
-    });
+    WindowThread receiver(
+        [&](platform::CWnd& self, UINT message, WPARAM, LPARAM l) -> std::optional<LRESULT> {
+          if (message == kJob) {
+            freeJob(l);
+            if (destroyNow.IsSignaled()) self.DestroyWindow();
+            return 0;
+          }
+          if (message == WM_DESTROY) {
+            platform::MSG msg;
+            while (platform::PeekMessage(&msg, self.m_hWnd, kJob, kJob, PM_REMOVE)) freeJob(msg.lParam);
+          }
+          return std::nullopt;
+        });
     for (int i = 0; i < 2000; ++i) {
       if (i == 1000) destroyNow.Set();
       if (PostPayload(receiver.hwnd(), &frees)) ++posted;

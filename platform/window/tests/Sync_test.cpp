@@ -118,10 +118,11 @@ TEST(WinThread, WindowsLeftBehindAreDestroyedOnTheirThreadWhenItEnds) {
   std::unique_ptr<windowtest::LambdaWnd> kept;
   {
     std::thread plain([&] {
-      kept = std::make_unique<windowtest::LambdaWnd>([&](platform::CWnd&, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
-        if (message == WM_DESTROY) destroyedOn = platform::GetCurrentThreadId();
-        return std::nullopt;
-      });
+      kept = std::make_unique<windowtest::LambdaWnd>(
+          [&](platform::CWnd&, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
+            if (message == WM_DESTROY) destroyedOn = platform::GetCurrentThreadId();
+            return std::nullopt;
+          });
       kept->Create();
       leftover = kept->m_hWnd;
       ownerThread = platform::GetCurrentThreadId();

@@ -30,8 +30,8 @@ class LambdaWnd : public CWnd {
 
   // Creates an invisible top-level (or child) window.
   bool Create(HWND parent = nullptr, const char* name = "test") {
-    return CreateEx(0, RegisterWndClass(0), name, parent ? WS_CHILD : WS_OVERLAPPED, platform::RECT{0, 0, 10, 10},
-                    parent, 0);
+    return CreateEx(0, RegisterWndClass(0), name, parent ? WS_CHILD : WS_OVERLAPPED,
+                    platform::RECT{0, 0, 10, 10}, parent, 0);
   }
 
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {

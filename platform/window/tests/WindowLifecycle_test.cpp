@@ -56,8 +56,8 @@ TEST(WindowLifecycle, DestroyRunsDestroyBeforeChildrenAndNcDestroyAfterThem) {
 
   ASSERT_TRUE(parent.DestroyWindow());
 
-  EXPECT_EQ(log, (std::vector<std::string>{"p:destroy", "c:destroy", "g:destroy", "g:ncdestroy", "c:ncdestroy",
-                                           "p:ncdestroy"}));
+  EXPECT_EQ(log, (std::vector<std::string>{"p:destroy", "c:destroy", "g:destroy", "g:ncdestroy",
+                                           "c:ncdestroy", "p:ncdestroy"}));
   for (HWND h : {p, c, g}) EXPECT_FALSE(platform::IsWindow(h));
   EXPECT_EQ(parent.m_hWnd, nullptr);
   EXPECT_EQ(grandchild.m_hWnd, nullptr);
@@ -103,7 +103,8 @@ TEST(WindowLifecycle, StaleAndForgedHandlesAreNotWindows) {
   EXPECT_TRUE(platform::IsWindow(second.m_hWnd));
 
   HWND forged = reinterpret_cast<HWND>(reinterpret_cast<std::uintptr_t>(second.m_hWnd) + 0x100000000ull);
-  for (HWND h : {stale, forged, reinterpret_cast<HWND>(std::uintptr_t{0x7FFFFFFF}), static_cast<HWND>(nullptr)}) {
+  for (HWND h :
+       {stale, forged, reinterpret_cast<HWND>(std::uintptr_t{0x7FFFFFFF}), static_cast<HWND>(nullptr)}) {
     SCOPED_TRACE(reinterpret_cast<std::uintptr_t>(h));
     EXPECT_FALSE(platform::IsWindow(h));
     EXPECT_FALSE(platform::PostMessage(h, WM_USER));
