@@ -155,12 +155,10 @@ bool UnpackPixels(const std::vector<uint8_t>& data, bool rle, size_t pixel_bytes
 // Reads up to limit bytes from the stream's position on.
 std::vector<uint8_t> ReadUpTo(PictureFile& file, size_t limit) {
   std::vector<uint8_t> data;
-  int64_t remaining = file.Remaining();
-  size_t want = remaining > 0 ? std::min(limit, static_cast<size_t>(remaining)) : limit;
-  size_t chunk = std::min<size_t>(want, size_t{1} << 20);
-  while (data.size() < want) {
+  size_t want = file.Size() >= 0 ? std::min(limit, static_cast<size_t>(file.Remaining())) : limit;
+  for (size_t chunk = size_t{64} << 10; data.size() < want; chunk = std::min(chunk * 2, size_t{8} << 20)) {
     size_t old = data.size();
-    data.resize(std::min(want, old + std::max<size_t>(chunk, 1)));
+    data.resize(std::min(want, old + chunk));
     size_t got = file.Read(data.data() + old, data.size() - old);
     data.resize(old + got);
     if (got == 0) break;

@@ -26,18 +26,38 @@ uint32_t Le32(const uint8_t* p) {
   return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
-// Reads the whole rest of the stream, up to the size limit.
-bool ReadAll(PictureFile& file, std::vector<uint8_t>& data) {
-  int64_t remaining = file.Remaining();
-  if (remaining > static_cast<int64_t>(kMaxFileSize)) return false;
-  while (data.size() < kMaxFileSize) {
-    size_t old = data.size();
-    data.resize(std::min(kMaxFileSize, old + (size_t{1} << 20)));
-    size_t got = file.Read(data.data() + old, data.size() - old);
-    data.resize(old + got);
-    if (got == 0) return true;
+// Appends up to n bytes of the stream to data.
+void Append(PictureFile& file, std::vector<uint8_t>& data, size_t n) {
+  size_t old = data.size();
+  data.resize(old + n);
+  data.resize(old + file.Read(data.data() + old, n));
+}
+
+// Reads the rest of the stream after what data already holds; false when the
+// whole would pass the size limit.
+bool ReadRest(PictureFile& file, std::vector<uint8_t>& data) {
+  if (file.Size() >= 0) {
+    int64_t remaining = file.Remaining();
+    if (remaining > static_cast<int64_t>(kMaxFileSize - data.size())) return false;
+    Append(file, data, static_cast<size_t>(remaining));
+    return true;
+  }
+  for (size_t chunk = size_t{64} << 10; data.size() < kMaxFileSize;
+       chunk = std::min(chunk * 2, size_t{8} << 20)) {
+    size_t before = data.size();
+    Append(file, data, std::min(chunk, kMaxFileSize - before));
+    if (data.size() == before) return true;
   }
   return file.GetByte() < 0;
+}
+
+// True when a sound metafile header starts at pos: type 1 (memory) or 2
+// (disk), nine words long, version 1 or 3.
+bool IsMetafileHeader(const std::vector<uint8_t>& data, size_t pos) {
+  if (data.size() < pos + kHeaderSize) return false;
+  const uint8_t* h = data.data() + pos;
+  uint16_t type = Le16(h), header_words = Le16(h + 2), version = Le16(h + 4);
+  return (type == 1 || type == 2) && header_words == 9 && (version == 0x0100 || version == 0x0300);
 }
 
 // The window set by the first SetWindowOrg and SetWindowExt records of a
@@ -72,15 +92,23 @@ void FitSize(double width, double height, int max_side, int& out_width, int& out
 }  // namespace
 
 bool WmfCodec::Decode(PictureFile& file) {
+  // The headers are checked before the rest is read: detection tries this
+  // codec on files of every kind.
   std::vector<uint8_t> data;
-  if (!ReadAll(file, data)) {
+  Append(file, data, kPlaceableSize + kHeaderSize);
+  bool placeable = data.size() >= kPlaceableSize && Le32(data.data()) == kPlaceableKey;
+  size_t pos = placeable ? kPlaceableSize : 0;
+  if (!IsMetafileHeader(data, pos)) {
+    SetError("WMF: not a metafile");
+    return false;
+  }
+  if (!ReadRest(file, data)) {
     SetError("WMF: file too large");
     return false;
   }
-  size_t pos = 0;
   WmfPlayer::Setup setup;
   int width = 0, height = 0;
-  if (data.size() >= kPlaceableSize && Le32(data.data()) == kPlaceableKey) {
+  if (placeable) {
     const uint8_t* p = data.data();
     int left = static_cast<int16_t>(Le16(p + 6)), top = static_cast<int16_t>(Le16(p + 8));
     int right = static_cast<int16_t>(Le16(p + 10)), bottom = static_cast<int16_t>(Le16(p + 12));
@@ -92,20 +120,8 @@ bool WmfCodec::Decode(PictureFile& file) {
     setup = WmfPlayer::Setup{left, top, right - left, bottom - top, 8, 0};
     FitSize(std::abs(right - left) * static_cast<double>(kScreenDpi) / inch,
             std::abs(bottom - top) * static_cast<double>(kScreenDpi) / inch, max_side_, width, height);
-    pos = kPlaceableSize;
   }
-  // The metafile header: type 1 (memory) or 2 (disk), nine words, version 1 or 3.
-  if (data.size() - pos < kHeaderSize) {
-    SetError("WMF: not a metafile");
-    return false;
-  }
-  const uint8_t* h = data.data() + pos;
-  uint16_t type = Le16(h), header_words = Le16(h + 2), version = Le16(h + 4);
-  if ((type != 1 && type != 2) || header_words != 9 || (version != 0x0100 && version != 0x0300)) {
-    SetError("WMF: not a metafile");
-    return false;
-  }
-  setup.object_slots = Le16(h + 10);
+  setup.object_slots = Le16(data.data() + pos + 10);
   pos += kHeaderSize;
   // The first record must be whole, which random bytes after a lucky header rarely are.
   if (data.size() - pos < 6 || Le32(data.data() + pos) < 3 ||
