@@ -89,9 +89,10 @@ class CImageItem {
   platform::RECT ThumbnailRect() const;
   // Whether the hover bar still has to grow or shrink.
   bool NeedsAnimation() const;
-  // Size of the decoded picture, known once a thumbnail was made from it.
-  int SourceWidth() const { return sourceWidth_; }
-  int SourceHeight() const { return sourceHeight_; }
+  // Size of the decoded picture, known once a thumbnail was made from it
+  // (written by the worker thread, read by painting).
+  int SourceWidth() const { return sourceWidth_.load(std::memory_order_relaxed); }
+  int SourceHeight() const { return sourceHeight_.load(std::memory_order_relaxed); }
   CBaseImageListView* ListView() const { return listView_; }
 
   // --- Thumbnail -------------------------------------------------------------
@@ -146,8 +147,8 @@ class CImageItem {
   bool converted_ = false;
   std::string sourcePath_;
   std::string displayNameOverride_;
-  int sourceWidth_ = 0;
-  int sourceHeight_ = 0;
+  std::atomic<int> sourceWidth_{0};
+  std::atomic<int> sourceHeight_{0};
   int boxWidth_ = kBoxSize;
   int boxHeight_ = kBoxSize;
   int boxTop_ = kBoxTopOffset;
