@@ -115,6 +115,45 @@ TEST_F(PreparationTest, UrlsCarryTheSessionTheAlbumAndTheTitle) {
   item->Release();
 }
 
+TEST(ConversionTest, EveryConvertedFormatBecomesAJpegOfTheFittedSize) {
+  struct Case {
+    const char* name;
+    int type, width, height;
+    int jpegWidth, jpegHeight;
+  };
+  const Case cases[] = {
+      {"photo.psd", kImagePsd, 300, 200, 300, 200},  {"scan.tga", kImageTga, 1000, 500, 900, 450},
+      {"paint.pcx", kImagePcx, 120, 80, 120, 80},    {"anim.gif", kImageGif, 450, 1800, 225, 900},
+      {"shot.bmp", kImageBmp, 1200, 300, 1200, 300},
+  };
+  testsupport::TempDir dir;
+  CSessionState session;
+  session.InitConfig();
+  for (const Case& c : cases) {
+    std::string path = (dir / c.name).string();
+    ASSERT_TRUE(WritePicture(path, c.width, c.height, c.type)) << c.name;
+    auto* item = new CountedItem(path);
+    upload::PreparedUpload prepared;
+    ASSERT_EQ(upload::PrepareUpload(*item, upload::UploadBatch{}, session, &prepared), 0) << c.name;
+    EXPECT_TRUE(item->IsConverted()) << c.name;
+    EXPECT_EQ(item->Path(), upload::ConversionPath(path, ".jpg"));
+    EXPECT_EQ(item->DisplayName(), std::string(c.name).substr(0, std::string(c.name).find('.')));
+    ::Picture jpeg;
+    ASSERT_TRUE(jpeg.LoadFromFile(item->Path(), kImageJpeg)) << c.name;
+    EXPECT_EQ(jpeg.Type(), kImageJpeg) << c.name;
+    EXPECT_EQ(jpeg.Width(), c.jpegWidth) << c.name;
+    EXPECT_EQ(jpeg.Height(), c.jpegHeight) << c.name;
+    // The marked dark corner survives the conversion at the top left.
+    uint8_t rgba[4];
+    jpeg.PixelRgba(2, 2, rgba);
+    EXPECT_LT(rgba[0] + rgba[1] + rgba[2], 120) << c.name;
+    EXPECT_FALSE(std::filesystem::exists(upload::ConversionPath(path, item_paths::ExtensionOf(path))))
+        << c.name;
+    std::filesystem::remove(item->Path());
+    item->Release();
+  }
+}
+
 // One row of the preparation table: a picture, the box, and what the service
 // must end up storing.
 struct PreparationCase {
