@@ -11,6 +11,7 @@
 // registrations carry a receipt the service does not know and are refused
 // after the same checks; they skip the database update the worker's cause,
 // which only makes the comparison harder for the worker.
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -40,6 +41,14 @@ namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+
+// CPU seconds (user and system) of this process or of its waited-for children.
+double CpuSeconds(int who) {
+  rusage usage{};
+  getrusage(who, &usage);
+  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
 
 // A JPEG of noise padded behind its end marker to exactly `bytes` bytes.
 bool WritePicture(const fs::path& path, size_t bytes, uint32_t seed) {
@@ -86,7 +95,7 @@ std::string AtService(const std::string& url, const std::string& base) {
 }
 
 double RunWorker(CSessionState& session, const upload::UploadBatch& batch, const std::vector<fs::path>& files,
-                 const std::string& base, int* done) {
+                 const std::string& base, int* done, double* cpu) {
   CUploadTransfer transfer;
   CTaskDispatchThread dispatcher(&transfer);
   if (!dispatcher.Start()) return -1;
@@ -99,6 +108,7 @@ double RunWorker(CSessionState& session, const upload::UploadBatch& batch, const
     jobs.push_back(new CUploadJob(item, prepared.uploadUrl, AtService(prepared.registrationUrl, base)));
     item->Release();
   }
+  double cpuStart = CpuSeconds(RUSAGE_SELF);
   auto start = Clock::now();
   for (CUploadJob* job : jobs)
     platform::PostMessage(dispatcher.DispatchWnd(), WM_TASK_UPLOAD_PUSH,
@@ -106,6 +116,7 @@ double RunWorker(CSessionState& session, const upload::UploadBatch& batch, const
   size_t expected = jobs.size();
   platform::RunModalLoop([&] { return static_cast<size_t>(results.results) < expected; });
   double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  *cpu = CpuSeconds(RUSAGE_SELF) - cpuStart;
   *done = results.done;
   dispatcher.Stop();
   return seconds;
@@ -113,7 +124,7 @@ double RunWorker(CSessionState& session, const upload::UploadBatch& batch, const
 
 // One curl process, every request in one config file joined by "next".
 double RunCurl(CSessionState& session, const upload::UploadBatch& batch, const std::vector<fs::path>& files,
-               const std::string& base, const fs::path& work) {
+               const std::string& base, const fs::path& work, double* cpu) {
   fs::path config = work / "curl.cfg";
   std::ofstream out(config);
   bool first = true;
@@ -135,9 +146,11 @@ double RunCurl(CSessionState& session, const upload::UploadBatch& batch, const s
   }
   out.close();
   std::string command = "curl -K '" + config.string() + "'";
+  double cpuStart = CpuSeconds(RUSAGE_CHILDREN);
   auto start = Clock::now();
   int status = std::system(command.c_str());
   double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  *cpu = CpuSeconds(RUSAGE_CHILDREN) - cpuStart;
   return status == 0 ? seconds : -1;
 }
 
@@ -179,19 +192,21 @@ int main(int argc, char** argv) {
   double bestWorker = 1e30, bestCurl = 1e30;
   for (int r = 0; r < repeats; ++r) {
     int done = 0;
-    double worker = RunWorker(session, batch, files, base, &done);
+    double workerCpu = 0, curlCpu = 0;
+    double worker = RunWorker(session, batch, files, base, &done, &workerCpu);
     if (worker < 0 || done != count) {
       std::fprintf(stderr, "worker run failed (%d of %d uploaded)\n", done, count);
       return 1;
     }
-    double curl = RunCurl(session, batch, files, base, work);
+    double curl = RunCurl(session, batch, files, base, work, &curlCpu);
     if (curl < 0) {
       std::fprintf(stderr, "curl run failed\n");
       return 1;
     }
     bestWorker = std::min(bestWorker, worker);
     bestCurl = std::min(bestCurl, curl);
-    std::printf("run %d: worker %.3f s, curl %.3f s\n", r + 1, worker, curl);
+    std::printf("run %d: worker %.3f s (cpu %.3f s), curl %.3f s (cpu %.3f s)\n", r + 1, worker, workerCpu,
+                curl, curlCpu);
   }
   fs::remove_all(work);
   double ratio = bestWorker / bestCurl;
