@@ -142,6 +142,27 @@ TEST_F(FailingRegistrationTest, AServiceFaultFailsOnePictureOnly) {
   EXPECT_NE(Inventory().find("album 2 \"Travel 旅行\", 1 pictures"), std::string::npos);
 }
 
+class SlowUploadTest : public TesselUploadTest {
+ protected:
+  SlowUploadTest() : TesselUploadTest(WithArgs({"--fault", "/interface/pic_upload.php:latency_ms=4000"})) {}
+};
+
+TEST_F(SlowUploadTest, CtrlCCancelsTheTransferInFlight) {
+  UploadProcess process(Args(
+      {"--json", "-a", "我的相册", (kSamples / "meadow.jpg").string(), (kSamples / "sky.png").string()}));
+  ASSERT_TRUE(process.WaitForOutput(R"x("event":"start")x")) << process.Out() << process.Err();
+  process.Signal(SIGINT);
+  // Well before the slow answer would have let the batch go on.
+  EXPECT_EQ(process.Finish(std::chrono::seconds(30)), 1) << process.Out() << process.Err();
+  EXPECT_NE(process.Out().find(R"x({"event":"cancelled"})x"), std::string::npos) << process.Out();
+  EXPECT_EQ(process.Out().find(R"x("event":"summary")x"), std::string::npos);
+  // The second picture never starts. The first may still finish: a cancel
+  // that comes after its last byte has gone out lets the upload end.
+  EXPECT_EQ(process.Out().find(R"x("number":2)x"), std::string::npos) << process.Out();
+  EXPECT_EQ(Count(Inventory(), "picture "), Count(Inventory(), "\"meadow\""));
+  EXPECT_EQ(Inventory().find("\"sky\""), std::string::npos);
+}
+
 TEST_F(TesselUploadTest, JsonEventsOneObjectPerLine) {
   fs::path folder = dir_ / "json";
   fs::create_directories(folder);
