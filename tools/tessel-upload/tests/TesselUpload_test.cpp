@@ -242,6 +242,35 @@ TEST_F(TesselUploadTest, RememberedCredentialsLogInWithoutOptions) {
   EXPECT_NE(after.out.find("1\t我的相册"), std::string::npos) << after.out;
 }
 
+TEST_F(TesselUploadTest, KeepOriginalUploadsUnchangedAndSkipsWhatItCannot) {
+  UploadResult run = RunUpload(Args({"--keep-original", "-a", "我的相册", (kSamples / "sunset.jpg").string(),
+                                     (kSamples / "tiles.bmp").string(), (dir_ / "missing.jpg").string()}));
+  EXPECT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_NE(run.err.find("skipped " + (kSamples / "tiles.bmp").string() + ": with --keep-original only"),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("skipped " + (dir_ / "missing.jpg").string() + ": no such file"), std::string::npos);
+  std::string inventory = Inventory();
+  // 1200 x 800 pixels and 144,298 bytes as on disk, not shrunk to 900 pixels.
+  EXPECT_NE(inventory.find("\"sunset\" image/jpeg " + std::to_string(fs::file_size(kSamples / "sunset.jpg"))),
+            std::string::npos)
+      << inventory;
+  EXPECT_EQ(Count(inventory, "picture "), 1u);
+}
+
+TEST_F(TesselUploadTest, FullSizeUploadsMustFitTheRemainingSpace) {
+  ASSERT_TRUE(service_.AddUser("tight", "pw", {"--leave-kb", "100"}));
+  std::vector<std::string> args =
+      Args({"--create-album", "紧", (kSamples / "sunset.jpg").string()}, "tight", "pw");
+  args.insert(args.begin(), "--keep-original");
+  UploadResult full = RunUpload(args);
+  EXPECT_EQ(full.status, 2);
+  EXPECT_NE(full.err.find("超过了相册剩余空间100.00 KB"), std::string::npos) << full.err;
+  // Converted, the picture is small enough and the space is not checked.
+  args.erase(args.begin());
+  EXPECT_EQ(RunUpload(args).status, 0);
+}
+
 TEST_F(TesselUploadTest, UsageErrors) {
   const std::vector<std::vector<std::string>> cases = {
       {"--bogus"},
