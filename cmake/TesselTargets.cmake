@@ -59,6 +59,8 @@ function(tessel_add_fuzzer name)
   target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  # All fuzz targets sit at the top of the build folder, where scripts/fuzz.sh runs them.
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
   file(WRITE ${CMAKE_BINARY_DIR}/${name}.corpus "${ARG_CORPUS}")
   set_property(GLOBAL APPEND PROPERTY TESSEL_FUZZERS ${name})
 endfunction()
