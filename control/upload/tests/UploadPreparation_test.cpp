@@ -179,7 +179,10 @@ TEST_F(PreparationTest, PicturesReachTheServiceInTheFormTheRulesGive) {
   };
   StartWorker();
   std::vector<std::string> jpegs;
-  size_t pushed = 0;
+  // Every picture is prepared before the first is pushed: the worker's sent
+  // progress report would wait for this thread, and the service gives up on
+  // a request that stalls for seconds.
+  std::vector<CountedJob*> jobs;
   for (const PreparationCase& c : cases) {
     std::string path = (dir_ / c.name).string();
     ASSERT_TRUE(WritePicture(path, c.width, c.height, c.type, c.bitsPerPixel)) << c.name;
@@ -206,10 +209,10 @@ TEST_F(PreparationTest, PicturesReachTheServiceInTheFormTheRulesGive) {
       job->Release();
       continue;
     }
-    Push(job);
-    ++pushed;
+    jobs.push_back(job);
   }
-  WaitForResults(pushed);
+  for (CountedJob* job : jobs) Push(job);
+  WaitForResults(jobs.size());
   for (const Report& result : progress_.Results())
     EXPECT_EQ(result.message, WM_WORK_UPLOAD_DONE) << result.error;
 

@@ -55,7 +55,9 @@ TEST_F(UploadWorkerTest, BatchIsUploadedAndRegisteredWithTitleAndTagsInOrder) {
   const std::vector<std::string> names = {"海边.jpg", "山顶.jpg", "city.jpg"};
   std::vector<std::string> paths;
   for (const std::string& name : names) paths.push_back(NoisyPicture(name));
-  for (const std::string& path : paths) Push(MakeJob(path));
+  std::vector<CountedJob*> jobs;
+  for (const std::string& path : paths) jobs.push_back(MakeJob(path));
+  for (CountedJob* job : jobs) Push(job);
   WaitForResults(paths.size());
 
   std::vector<Report> results = progress_.Results();
@@ -210,8 +212,10 @@ TEST_F(UploadWorkerTest, PictureDeletedAfterQueueingGivesItsText) {
   std::string kept = NoisyPicture("kept.jpg");
   std::string deleted = NoisyPicture("deleted.jpg");
   progress_.onProgress = [&](WPARAM, LPARAM) { fs::remove(deleted); };
-  Push(MakeJob(kept));
-  Push(MakeJob(deleted));
+  CountedJob* keptJob = MakeJob(kept);
+  CountedJob* deletedJob = MakeJob(deleted);
+  Push(keptJob);
+  Push(deletedJob);
   WaitForResults(2);
   std::vector<Report> results = progress_.Results();
   EXPECT_EQ(results[0].message, WM_WORK_UPLOAD_DONE) << results[0].error;
