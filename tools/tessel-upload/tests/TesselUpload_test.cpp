@@ -212,6 +212,31 @@ TEST_F(TesselUploadTest, AFullAlbumAsksAndWithoutATerminalOnlyYesGoesOn) {
   EXPECT_NE(full.err.find("本相册已经达到最大照片数目，不能继续上传！"), std::string::npos) << full.err;
 }
 
+TEST_F(TesselUploadTest, OnATerminalTheQuestionIsAskedAndTheLineIsLive) {
+  if (!fs::exists(uploadtest::kScriptProgram)) GTEST_SKIP() << "script(1) is not installed";
+  ASSERT_TRUE(service_.AddUser("one", "pw", {"--max-photo", "1"}));
+  std::vector<std::string> args{"--service",
+                                service_.base_url(),
+                                "-u",
+                                "one",
+                                "-p",
+                                "pw",
+                                "--create-album",
+                                "一张",
+                                (kSamples / "leaf.gif").string(),
+                                (kSamples / "sky.png").string()};
+  UploadProcess declined(args, "n\n", /*onTerminal=*/true);
+  EXPECT_EQ(declined.Finish(), 2) << declined.Out();
+  EXPECT_NE(declined.Out().find("相册还允许上传1张照片"), std::string::npos) << declined.Out();
+
+  args[6] = "--album";
+  UploadProcess agreed(args, "y\n", /*onTerminal=*/true);
+  EXPECT_EQ(agreed.Finish(), 0) << agreed.Out();
+  // The live line is rewritten in place.
+  EXPECT_NE(agreed.Out().find("\r\033[K[1/1] leaf"), std::string::npos) << agreed.Out();
+  EXPECT_NE(Inventory().find("\"一张\", 1 pictures"), std::string::npos);
+}
+
 TEST_F(TesselUploadTest, TagsAreSplitAndLimitedBeforeAnyAlbumIsMade) {
   struct Case {
     std::string tags, text;

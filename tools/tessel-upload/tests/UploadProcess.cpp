@@ -18,9 +18,27 @@ void MakePipe(int fds[2]) {
   if (pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
 }
 
+// One argument quoted for the shell that script(1) runs the command with.
+std::string ShellQuoted(const std::string& arg) {
+  std::string quoted = "'";
+  for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+// The whole command line: the program and its arguments, or script(1) running them.
+std::vector<std::string> CommandLine(const std::vector<std::string>& args, bool onTerminal) {
+  std::vector<std::string> all{TESSEL_UPLOAD_BINARY};
+  all.insert(all.end(), args.begin(), args.end());
+  if (!onTerminal) return all;
+  std::string command;
+  for (const std::string& arg : all) command += (command.empty() ? "" : " ") + ShellQuoted(arg);
+  return {kScriptProgram, "-qefc", command, "/dev/null"};
+}
+
 }  // namespace
 
-UploadProcess::UploadProcess(const std::vector<std::string>& args, const std::string& input) {
+UploadProcess::UploadProcess(const std::vector<std::string>& args, const std::string& input,
+                             bool onTerminal) {
   int in[2], out[2], err[2];
   MakePipe(in);
   MakePipe(out);
@@ -30,8 +48,7 @@ UploadProcess::UploadProcess(const std::vector<std::string>& args, const std::st
   posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
   posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
   posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
-  std::vector<std::string> all{TESSEL_UPLOAD_BINARY};
-  all.insert(all.end(), args.begin(), args.end());
+  std::vector<std::string> all = CommandLine(args, onTerminal);
   std::vector<char*> argv;
   for (std::string& arg : all) argv.push_back(arg.data());
   argv.push_back(nullptr);

@@ -14,8 +14,11 @@ namespace uploadtest {
 
 class UploadProcess {
  public:
-  // Starts the program with these arguments (the program path comes first by itself).
-  explicit UploadProcess(const std::vector<std::string>& args, const std::string& input = "");
+  // Starts the program with these arguments (the program path comes first by
+  // itself); with `onTerminal` it runs on a pseudo-terminal of script(1), so
+  // that it sees a terminal on every standard stream.
+  explicit UploadProcess(const std::vector<std::string>& args, const std::string& input = "",
+                         bool onTerminal = false);
   ~UploadProcess();
   UploadProcess(const UploadProcess&) = delete;
   UploadProcess& operator=(const UploadProcess&) = delete;
@@ -51,5 +54,8 @@ struct UploadResult {
 
 // Runs the program to its end.
 UploadResult RunUpload(const std::vector<std::string>& args, const std::string& input = "");
+
+// The program that gives a run a terminal.
+inline constexpr const char* kScriptProgram = "/usr/bin/script";
 
 }  // namespace uploadtest
