@@ -260,6 +260,11 @@ TEST_F(TesselUploadTest, RememberedCredentialsLogInWithoutOptions) {
   EXPECT_EQ(before.status, 2);
   EXPECT_NE(before.err.find("请填写登录名"), std::string::npos) << before.err;
 
+  std::vector<std::string> fromStdin{"--lines", "--service",        service_.base_url(), "-u",
+                                     "demo",    "--password-stdin", "--list-albums"};
+  EXPECT_EQ(RunUpload(fromStdin, "demo\n").status, 0);
+  EXPECT_EQ(RunUpload(fromStdin, "").status, 2);
+
   std::vector<std::string> remember = Args({"--remember", "--list-albums"});
   ASSERT_EQ(RunUpload(remember).status, 0);
   UploadResult after = RunUpload(bare);
