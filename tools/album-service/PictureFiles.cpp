@@ -31,6 +31,8 @@ std::optional<PictureKind> SniffPicture(std::string_view bytes) {
   if (StartsWith(bytes, "\x89PNG\r\n\x1A\n")) return PictureKind{"image/png", ".png"};
   if (StartsWith(bytes, "GIF87a") || StartsWith(bytes, "GIF89a")) return PictureKind{"image/gif", ".gif"};
   if (StartsWith(bytes, "BM") && bytes.size() > 26) return PictureKind{"image/bmp", ".bmp"};
+  // Photoshop files go up as they are when the user keeps originals.
+  if (StartsWith(bytes, "8BPS")) return PictureKind{"image/vnd.adobe.photoshop", ".psd"};
   return std::nullopt;
 }
 
