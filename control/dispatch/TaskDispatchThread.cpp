@@ -21,6 +21,16 @@ HWND CTaskDispatchThread::DispatchWnd() const {
 
 void CTaskDispatchThread::Stop() {
   platform::SendMessage(DispatchWnd(), WM_TASK_STOP);
+  // NOTE: the worker may be finishing a job whose progress it sends to a
+  // window of this thread (it handled 0x8201 inside that send). A plain join
+  // would never answer it, so sent messages are answered until both threads
+  // have ended.
+  if (ThreadId() != 0) {
+    while (!WaitForExit(10)) {
+      platform::MSG msg;
+      platform::PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    }
+  }
   JoinThread();
 }
 

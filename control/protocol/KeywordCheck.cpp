@@ -10,8 +10,6 @@
 namespace album_protocol {
 namespace {
 
-constexpr const char* kTagCheckAgent = "VORO Trovix 2.0";
-constexpr const char* kAlbumNameCheckAgent = "VORO Trovix 2.1";
 // The service's verdict fits in the first bytes; nothing more is read.
 constexpr uint32_t kAnswerBytes = 11;
 

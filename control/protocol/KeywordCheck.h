@@ -17,6 +17,10 @@ enum class KeywordVerdict {
   kNoResponse,  // no response object at all: the action ends without a message
 };
 
+// User agents the service expects on the tag check and the album-name check.
+inline constexpr const char* kTagCheckAgent = "VORO Trovix 2.0";
+inline constexpr const char* kAlbumNameCheckAgent = "VORO Trovix 2.1";
+
 // Sends one check to a complete URL with the given user agent and reads at
 // most 11 bytes of the answer.
 KeywordVerdict RunKeywordCheck(const std::string& url, const char* user_agent);

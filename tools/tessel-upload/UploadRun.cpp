@@ -16,6 +16,7 @@
 #include "control/items/ImageItem.h"
 #include "control/protocol/AlbumMessages.h"
 #include "control/protocol/AlbumRequests.h"
+#include "control/protocol/KeywordCheck.h"
 #include "control/upload/UploadJob.h"
 #include "control/upload/UploadTransfer.h"
 #include "platform/window/Messaging.h"
@@ -23,12 +24,6 @@
 
 namespace tessel_upload {
 namespace {
-
-// FIXME: the user agents of the two keyword checks are private to
-// control/protocol/KeywordCheck.cpp, which only sends the checks to the
-// built-in hosts; these copies go once it takes another check endpoint.
-constexpr const char* kTagCheckAgent = "VORO Trovix 2.0";
-constexpr const char* kAlbumNameCheckAgent = "VORO Trovix 2.1";
 
 // Shown by the login window for empty fields.
 constexpr const char* kNameMissingText = "请填写登录名";
@@ -214,7 +209,7 @@ bool CUploadRun::CheckQueue() {
 bool CUploadRun::CheckTags() {
   album_rules::TagCheck check = album_rules::CheckTagText(options_.tags, [this](std::string_view trimmed) {
     return album_protocol::RunKeywordCheck(service_.Rehost(album_protocol::TagCheckUrl(trimmed)),
-                                           kTagCheckAgent);
+                                           album_protocol::kTagCheckAgent);
   });
   switch (check.verdict) {
     case album_rules::TagVerdict::kNoTags:
@@ -254,7 +249,7 @@ bool CUploadRun::CreateAlbum() {
   std::string name(album_rules::TrimBlanks(input.name));
   std::string check = service_.Rehost(album_protocol::AlbumNameCheckUrl(session_, name, input.description));
   // A check that gets no answer is skipped, as the new-album window skips it.
-  if (album_protocol::RunKeywordCheck(check, kAlbumNameCheckAgent) ==
+  if (album_protocol::RunKeywordCheck(check, album_protocol::kAlbumNameCheckAgent) ==
       album_protocol::KeywordVerdict::kRefused) {
     return Fail(album_protocol::kAlbumNameRefusedText);
   }
