@@ -219,6 +219,15 @@ void Picture::PixelRgba(int x, int y, uint8_t rgba[4]) const {
   if (index >= 0 && index == transparent_index_) rgba[3] = 0;
 }
 
+bool Picture::HasGreyRampPalette() const {
+  if (bpp_ != 8 || palette_.size() != 256) return false;
+  for (int i = 0; i < 256; ++i) {
+    const RgbQuad& q = palette_[i];
+    if (q.red != i || q.green != i || q.blue != i) return false;
+  }
+  return true;
+}
+
 bool Picture::ConvertTo24Bits() {
   if (!HasPixels()) return false;
   if (bpp_ == 24) return true;

@@ -132,6 +132,9 @@ class Picture {
   // Palette of a 1, 4 or 8 bit image: 2, 16 or 256 entries.
   std::vector<RgbQuad>& Palette() { return palette_; }
   const std::vector<RgbQuad>& Palette() const { return palette_; }
+  // True for an 8-bit picture whose palette is the plain 256-step grey ramp
+  // (encoders then write a greyscale file).
+  bool HasGreyRampPalette() const;
 
   // Alpha plane: one byte per pixel, rows in the same order as the pixels.
   bool HasAlpha() const { return !alpha_.empty(); }

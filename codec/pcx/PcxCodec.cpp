@@ -220,15 +220,6 @@ void EncodeLine(const uint8_t* bytes, size_t size, std::vector<uint8_t>& out) {
   }
 }
 
-bool IsGreyRamp(const Picture& picture) {
-  if (picture.BitsPerPixel() != 8 || picture.Palette().size() != 256) return false;
-  for (int i = 0; i < 256; ++i) {
-    const RgbQuad& q = picture.Palette()[i];
-    if (q.red != i || q.green != i || q.blue != i) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 bool PcxCodec::Encode(PictureFile& file) {
@@ -265,7 +256,7 @@ bool PcxCodec::Encode(PictureFile& file) {
   }
   header[65] = static_cast<uint8_t>(planes);
   PutLe16(header + 66, bytes_per_line);
-  PutLe16(header + 68, IsGreyRamp(*this) ? 2 : 1);
+  PutLe16(header + 68, HasGreyRampPalette() ? 2 : 1);
   std::vector<uint8_t> out(header, header + kHeaderSize);
 
   std::vector<uint8_t> line(static_cast<size_t>(bytes_per_line) * planes);

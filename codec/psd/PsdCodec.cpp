@@ -332,15 +332,6 @@ void PackBits(const uint8_t* bytes, size_t size, std::vector<uint8_t>& out) {
   }
 }
 
-bool IsGreyRamp(const Picture& picture) {
-  if (picture.BitsPerPixel() != 8 || picture.Palette().size() != 256) return false;
-  for (int i = 0; i < 256; ++i) {
-    const RgbQuad& q = picture.Palette()[i];
-    if (q.red != i || q.green != i || q.blue != i) return false;
-  }
-  return true;
-}
-
 // Writes the layer and mask section for a picture with transparency: one
 // layer holding the picture with its alpha (raw channels), and a negative
 // layer count, which tells readers that the composite's fourth channel is alpha.
@@ -409,7 +400,7 @@ bool PsdCodec::Encode(PictureFile& file) {
     return false;
   }
   bool alpha = HasAlpha() || (TransparentIndex() >= 0 && BitsPerPixel() <= 8);
-  int mode = alpha || BitsPerPixel() == 24 ? kRgb : IsGreyRamp(*this) ? kGreyscale : kIndexed;
+  int mode = alpha || BitsPerPixel() == 24 ? kRgb : HasGreyRampPalette() ? kGreyscale : kIndexed;
   int channels = ColourChannels(mode) + (alpha ? 1 : 0);
 
   std::vector<uint8_t> out = {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0};

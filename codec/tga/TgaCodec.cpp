@@ -301,16 +301,6 @@ void EncodeRleRow(const uint8_t* row, int width, size_t pixel_bytes, std::vector
   }
 }
 
-// True when the palette of an 8-bit picture is the plain grey ramp.
-bool IsGreyRamp(const Picture& picture) {
-  if (picture.BitsPerPixel() != 8 || picture.Palette().size() != 256) return false;
-  for (int i = 0; i < 256; ++i) {
-    const RgbQuad& q = picture.Palette()[i];
-    if (q.red != i || q.green != i || q.blue != i) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 bool TgaCodec::Encode(PictureFile& file) {
@@ -327,7 +317,7 @@ bool TgaCodec::Encode(PictureFile& file) {
   bool keyed = TransparentIndex() >= 0 && BitsPerPixel() <= 8;
   bool alpha = HasAlpha() || keyed;
   bool paletted = BitsPerPixel() <= 8 && !alpha;
-  bool grey = paletted && IsGreyRamp(*this);
+  bool grey = paletted && HasGreyRampPalette();
   size_t pixel_bytes = paletted ? 1 : (alpha ? 4 : 3);
 
   uint8_t header[kHeaderSize] = {};
