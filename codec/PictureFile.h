@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 class PictureFile {
  public:
@@ -41,3 +42,8 @@ class PictureFile {
     return (size < 0 || pos < 0 || pos > size) ? 0 : size - pos;
   }
 };
+
+// Reads up to limit bytes from the stream's position on, growing the buffer in
+// steps so that a header announcing a huge size costs nothing until the bytes
+// are really there.
+std::vector<uint8_t> ReadUpTo(PictureFile& file, size_t limit);

@@ -152,20 +152,6 @@ bool UnpackPixels(const std::vector<uint8_t>& data, bool rle, size_t pixel_bytes
   return true;
 }
 
-// Reads up to limit bytes from the stream's position on.
-std::vector<uint8_t> ReadUpTo(PictureFile& file, size_t limit) {
-  std::vector<uint8_t> data;
-  size_t want = file.Size() >= 0 ? std::min(limit, static_cast<size_t>(file.Remaining())) : limit;
-  for (size_t chunk = size_t{64} << 10; data.size() < want; chunk = std::min(chunk * 2, size_t{8} << 20)) {
-    size_t old = data.size();
-    data.resize(std::min(want, old + chunk));
-    size_t got = file.Read(data.data() + old, data.size() - old);
-    data.resize(old + got);
-    if (got == 0) break;
-  }
-  return data;
-}
-
 // True when every alpha byte of a 32-bit pixel stream is zero: such files
 // declare no alpha and would otherwise be wholly transparent.
 bool AllAlphaZero(const std::vector<uint8_t>& pixels) {
